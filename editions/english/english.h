@@ -1,0 +1,9 @@
+#pragma once
+
+#include "launcher/edition.h"
+
+namespace tembrel {
+
+extern const Edition englishEdition;
+
+}  // namespace tembrel

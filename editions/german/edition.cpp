@@ -1,0 +1,85 @@
+#include "editions/german/german.h"
+
+// The texts are in the console's OEM code page: \201 is u-umlaut (0x81),
+// \224 is o-umlaut (0x94), \204 is a-umlaut (0x84).
+
+namespace tembrel {
+
+namespace {
+
+// Menu rows: {text, indent, trailing spaces, line feed}.
+constexpr Text menu[] = {
+    RuleLine,
+    {"Version: 1.002        Tavrin Koldemark, Elvor Quistrand          6.11.2009", 2, 0, true},
+    RuleLine,
+    BlankLine,
+    {"1=TEMBRELO STARTEN", 6, 55, true},
+    {"(sollte Tembrelo noch nicht installiert sein wird es erst installiert", 8, 2, true},
+    {";Installieren = Tembrelo und QBasic nach c:\\Tembrelo kopieren)", 8, 8, true},
+    BlankLine,
+    {"2=DEINSTALLIEREN VON TEMBRELO", 6, 44, true},
+    {"(der Ordner c:\\Tembrelo wird gel\224scht)", 8, 29, true},
+    BlankLine,
+    {"3=BEENDEN", 6, 64, true},
+    {"(das Installationsprogramm wird beendet)", 8, 31, true},
+    BlankLine,
+    RuleLine,
+    {"ACHTUNG!: Um das Programm Tembrelo im Vollbildmodus anzeigen zu lassen, muss", 2, 1, true},
+    {"man ALT und gleichzeitig ENTER dr\201cken.", 12, 25, true},
+    {"Um im Programm den Programm-Kode einzusehen, muss STRG und gleich-", 12, 1, true},
+    {"zeitig ROLLEN gedr\201ckt werden, statt wie angegeben \201blich STRG und", 12, 0, true},
+    {"PAUSE.", 12, 61, true},
+    RuleLine,
+    BlankLine,
+    {"Bitte die gew\201nschte Zahl (1=Installieren; 2=Deinstallieren; 3=Beenden)", 1, 4, true},
+    {"eingeben:", 1, 1, false},
+};
+
+constexpr Text uninstallSuccess[] = {
+    SpaceLine,
+    {"----------------------------\n"},
+    {" DEINSTALLATION ERFOLGREICH \n"},
+    {"----------------------------\n"},
+    SpaceLine,
+    {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste. \n"},
+};
+
+constexpr Text uninstallNotFound[] = {
+    SpaceLine,
+    {"---------\n"},
+    {" FEHLER! \n"},
+    {"---------\n"},
+    SpaceLine,
+    {"Das Programm konnte Tembrelo nicht deinstallieren, da der Ordner\n"},
+    {"Tembrelo in c:\\ nicht gefunden wurde. Um das Programm zu beenden\n"},
+    {"dr\201cken Sie eine beliebige Taste.\n"},
+};
+
+constexpr Text uninstallFailed[] = {
+    SpaceLine,
+    {"---------\n"},
+    {" FEHLER! \n"},
+    {"---------\n"},
+    SpaceLine,
+    {"Das Programm konnte den Ordner c:\\Tembrelo nicht vollst\204ndig entfernen.\n"},
+    {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n"},
+};
+
+constexpr Text invalidKey[] = {
+    {"\n\nDIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!\n\n"},
+    {"Zum Beenden eine beliebige Taste dr\201cken.\n\n"},
+};
+
+}  // namespace
+
+const Edition germanEdition{
+    .folderName = "Tembrelo",
+    .folderNameUpper = "TEMBRELO",
+    .menuScreen = menu,
+    .uninstallSuccessScreen = uninstallSuccess,
+    .uninstallNotFoundScreen = uninstallNotFound,
+    .uninstallFailedScreen = uninstallFailed,
+    .invalidKeyScreen = invalidKey,
+};
+
+}  // namespace tembrel

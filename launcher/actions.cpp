@@ -1,0 +1,49 @@
+#include <string>
+
+#include "launcher/launcher.h"
+
+namespace tembrel {
+
+namespace {
+
+std::string installPath(const Edition& edition) {
+    return "c:\\" + std::string(edition.folderName);
+}
+
+}  // namespace
+
+void launch(const Edition& edition, Platform& platform) {
+    const std::string folder(edition.folderName);
+    if (!platform.isDirectory(installPath(edition))) {
+        // Copy only from inside the payload folder: copying from anywhere else
+        // would install the wrong files, and the install would then count as done.
+        if (platform.changeDirectory(folder)) {
+            platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
+            platform.changeDirectory("..");
+        }
+    }
+    platform.run("dosboxportable.exe");
+}
+
+void uninstall(const Edition& edition, Platform& platform) {
+    const std::string installFolder = installPath(edition);
+    if (!platform.isDirectory(installFolder)) {
+        platform.run("cls");
+        writeScreen(platform, edition.uninstallNotFoundScreen);
+        platform.run("pause>nul");
+        return;
+    }
+    platform.changeDirectory("c:\\");
+    // The file delete names the install folder's contents by full path, so no
+    // interpreter can apply it to same-named files elsewhere on drive C.
+    platform.run("del " + installFolder + "\\*.* /s /q");
+    platform.run("rd " + installFolder + " /s /q");
+    platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
+    platform.run("cls");
+    // Report success only when the folder is really gone.
+    writeScreen(platform, platform.isDirectory(installFolder) ? edition.uninstallFailedScreen
+                                                              : edition.uninstallSuccessScreen);
+    platform.run("pause>nul");
+}
+
+}  // namespace tembrel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace tembrel {
+
+// One text of a screen: `indent` spaces, the body, `trailing` spaces, then a
+// line feed when `lineFeed` is set. Menu rows use all four fields so that each
+// row reads like its layout; whole texts that carry their own line feeds use
+// the body alone.
+struct Text {
+    std::string_view body;
+    std::size_t indent = 0;
+    std::size_t trailing = 0;
+    bool lineFeed = false;
+
+    constexpr std::size_t size() const { return indent + body.size() + trailing + (lineFeed ? 1 : 0); }
+};
+
+// A screen is written text by text, in order; only the concatenation is seen.
+using Screen = std::span<const Text>;
+
+// 79 hyphen-minus characters and a line feed.
+inline constexpr Text RuleLine{
+    "-------------------------------------------------------------------------------", 0, 0, true};
+// 79 spaces and a line feed.
+inline constexpr Text BlankLine{"", 0, 79, true};
+// One space and a line feed.
+inline constexpr Text SpaceLine{" \n"};
+
+// Everything that differs between the language editions.
+struct Edition {
+    std::string_view folderName;       // payload folder beside the program and install folder on drive C
+    std::string_view folderNameUpper;  // the same name in upper case
+    Screen menuScreen;
+    Screen uninstallSuccessScreen;
+    Screen uninstallNotFoundScreen;
+    Screen uninstallFailedScreen;      // the install folder is still there after the delete commands
+    Screen invalidKeyScreen;
+};
+
+}  // namespace tembrel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "launcher/edition.h"
+#include "platform/platform.h"
+
+namespace tembrel {
+
+enum class MenuChoice { Launch, Uninstall, Exit, Invalid };
+
+// Maps a console key code to the menu choice it stands for.
+MenuChoice choiceForKey(int code);
+
+// Writes each text of the screen in order.
+void writeScreen(Platform& platform, Screen screen);
+
+// The whole life of a program: menu, one key, one branch. Returns the exit
+// status, which is always 0.
+int runLauncher(const Edition& edition, Platform& platform);
+
+// Installs the payload on drive C the first time, then starts the emulator.
+void launch(const Edition& edition, Platform& platform);
+
+// Removes the install folder from drive C and reports the outcome.
+void uninstall(const Edition& edition, Platform& platform);
+
+}  // namespace tembrel

@@ -1,0 +1,96 @@
+#include "platform/command_line.h"
+
+namespace tembrel {
+
+namespace {
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool CommandLine::is(std::string_view word) const { return equalsIgnoringCase(name, word); }
+
+CommandLine parseCommandLine(std::string_view line) {
+    CommandLine command;
+    std::size_t i = 0;
+    bool redirect = false;
+    while (i < line.size()) {
+        if (isBlank(line[i])) {
+            ++i;
+            continue;
+        }
+        if (line[i] == '>') {
+            redirect = true;
+            ++i;
+            continue;
+        }
+        // A word runs to a blank, a '>' or, outside quotes, a '/' that starts a switch.
+        std::string word;
+        bool quoted = false;
+        const bool isSwitch = line[i] == '/';
+        if (isSwitch) ++i;
+        while (i < line.size()) {
+            const char c = line[i];
+            if (c == '"') {
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            if (!quoted && (isBlank(c) || c == '>' || (c == '/' && (isSwitch || !command.name.empty()))))
+                break;
+            word += c;
+            ++i;
+        }
+        if (redirect) {
+            command.outputToNul = equalsIgnoringCase(word, "nul");
+            redirect = false;
+        } else if (isSwitch) {
+            if (!word.empty()) command.switches += lower(word[0]);
+            command.words.push_back("/" + word);
+        } else if (command.name.empty()) {
+            command.name = std::move(word);
+        } else {
+            command.words.push_back(word);
+            command.args.push_back(std::move(word));
+        }
+    }
+    return command;
+}
+
+bool hasWildcards(std::string_view text) {
+    return text.find_first_of("*?") != std::string_view::npos;
+}
+
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") pattern = "*";
+    // Iterative match with backtracking to the last '*'.
+    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace tembrel

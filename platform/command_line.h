@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tembrel {
+
+// A command line as the command interpreter splits it.
+struct CommandLine {
+    std::string name;               // the command word, as typed
+    std::vector<std::string> args;  // the operands, in order, quotes removed
+    std::string switches;           // the letters of the /x switches, lower case
+    bool outputToNul = false;       // ">nul": the command's output is discarded
+    std::vector<std::string> words; // operands and switches as typed, for programs
+
+    bool has(char letter) const { return switches.find(letter) != std::string::npos; }
+    bool is(std::string_view word) const;
+};
+
+CommandLine parseCommandLine(std::string_view line);
+
+// DOS wildcard match, ignoring case: '*' any run, '?' one character, and
+// "*.*" everything, names without a dot included.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+bool hasWildcards(std::string_view text);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace tembrel

@@ -1,0 +1,28 @@
+#pragma once
+
+namespace tembrel {
+
+// Where the key decoder gets its bytes from: a terminal, or a script in tests.
+class ByteSource {
+public:
+    static constexpr int noByte = -1;
+    // How long to wait for the rest of an escape sequence, in milliseconds.
+    static constexpr int sequenceWaitMs = 50;
+
+    virtual ~ByteSource() = default;
+    // The next byte (0-255); noByte when none arrived within waitMs
+    // (waitMs < 0 waits as long as it takes) or the input has ended.
+    virtual int next(int waitMs) = 0;
+    // The terminal's erase character, which counts as Backspace.
+    virtual int eraseChar() { return 127; }
+    // Whether typed characters arrive as UTF-8.
+    virtual bool utf8() { return false; }
+};
+
+// Reads one keystroke and returns the code a Windows console gives for it:
+// Enter 13, Ctrl+J 10, Backspace 8, Ctrl+C 3, Esc 27. An escape sequence
+// (arrow, function or Alt+key) is consumed whole and returns 224; a lone Esc
+// is told from one by a short wait. The end of input counts as Esc.
+int decodeKey(ByteSource& source);
+
+}  // namespace tembrel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+namespace tembrel {
+
+// The five things the launcher asks of the machine it runs on. The flow and
+// the actions reach the outside world only through this interface.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Writes the text byte for byte. It reaches the console before the next
+    // key is read or command runs.
+    virtual void write(std::string_view text) = 0;
+
+    // Waits for one keystroke, without echo and without Enter, and returns its
+    // console code: Enter 13, Backspace 8, Esc 27, function and arrow keys 224.
+    virtual int readKey() = 0;
+
+    // True exactly when the path names an existing directory.
+    virtual bool isDirectory(std::string_view path) = 0;
+
+    // Makes the path the working directory ("c:\" also makes drive C current).
+    // Returns false when the directory could not be entered.
+    virtual bool changeDirectory(std::string_view path) = 0;
+
+    // Hands the command line to the command interpreter and waits for it.
+    virtual void run(std::string_view commandLine) = 0;
+};
+
+// The platform of the machine this program was built for.
+std::unique_ptr<Platform> makePlatform();
+
+}  // namespace tembrel

@@ -1,0 +1,71 @@
+// The launcher's platform on Windows: the console, the C runtime and cmd.
+
+#include <conio.h>
+#include <direct.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/oem.h"
+#include "platform/platform.h"
+
+namespace tembrel {
+
+namespace {
+
+class WindowsPlatform final : public Platform {
+public:
+    WindowsPlatform() : out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+        DWORD mode;
+        console_ = GetConsoleMode(out_, &mode) != 0;
+    }
+
+    // On a console the text goes out through the wide console API, so its OEM
+    // letters read right whatever code page the console is set to (the C
+    // runtime's text stream drops them on some). Redirected output gets the
+    // OEM bytes themselves. Either way a line feed becomes CR LF, as in a text
+    // stream, and nothing is held back: the text is out when write returns.
+    void write(std::string_view text) override {
+        if (console_) {
+            std::wstring wide;
+            wide.reserve(text.size() + 8);
+            for (unsigned char c : text) {
+                if (c == '\n') wide += L'\r';
+                wide += static_cast<wchar_t>(oemToUnicode(c));
+            }
+            DWORD written;
+            WriteConsoleW(out_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        } else {
+            std::string bytes;
+            bytes.reserve(text.size() + 8);
+            for (char c : text) {
+                if (c == '\n') bytes += '\r';
+                bytes += c;
+            }
+            DWORD written;
+            WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        }
+    }
+
+    int readKey() override { return _getch(); }
+
+    bool isDirectory(std::string_view path) override {
+        const DWORD attributes = GetFileAttributesA(std::string(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    bool changeDirectory(std::string_view path) override { return _chdir(std::string(path).c_str()) == 0; }
+
+    void run(std::string_view line) override { std::system(std::string(line).c_str()); }
+
+private:
+    HANDLE out_;
+    bool console_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> makePlatform() { return std::make_unique<WindowsPlatform>(); }
+
+}  // namespace tembrel
