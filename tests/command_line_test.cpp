@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "platform/command_line.h"
+
+namespace tembrel {
+namespace {
+
+struct ParseCase {
+    const char* line;
+    const char* name;
+    std::vector<std::string> args;
+    const char* switches;
+    bool toNul;
+};
+
+TEST(ParseCommandLine, Table) {
+    const ParseCase cases[] = {
+        {"cls", "cls", {}, "", false},
+        {"pause>nul", "pause", {}, "", true},
+        {"pause > NUL", "pause", {}, "", true},
+        {"xcopy *.* C:\\Tembrel /e /h /i", "xcopy", {"*.*", "C:\\Tembrel"}, "ehi", false},
+        {"del c:\\Tembrel\\*.* /s /q", "del", {"c:\\Tembrel\\*.*"}, "sq", false},
+        {"rd c:\\Tembrel /s /q", "rd", {"c:\\Tembrel"}, "sq", false},
+        {"DELTREE /Y C:\\TEMBREL", "DELTREE", {"C:\\TEMBREL"}, "y", false},
+        {"rd \"c:\\My Folder\" /S/Q", "rd", {"c:\\My Folder"}, "sq", false},
+        {"rd c:\\x/s", "rd", {"c:\\x"}, "s", false},
+        {"  dosboxportable.exe  ", "dosboxportable.exe", {}, "", false},
+        {"", "", {}, "", false},
+    };
+    for (const ParseCase& c : cases) {
+        const CommandLine parsed = parseCommandLine(c.line);
+        EXPECT_EQ(parsed.name, c.name) << c.line;
+        EXPECT_EQ(parsed.args, c.args) << c.line;
+        EXPECT_EQ(parsed.switches, c.switches) << c.line;
+        EXPECT_EQ(parsed.outputToNul, c.toNul) << c.line;
+    }
+}
+
+TEST(WildcardMatch, Table) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"*.*", "QBASIC.EXE", true},  {"*.*", "README", true},      {"*.*", ".hidden", true},
+        {"*", "anything", true},      {"*.txt", "a.TXT", true},     {"*.txt", "a.txt.bak", false},
+        {"a?c", "abc", true},         {"a?c", "ac", false},         {"Tembrel", "TEMBREL", true},
+        {"Tembrel", "Tembrelo", false}, {"*a*b", "xaxxb", true},    {"*a*b", "xaxxbx", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+}  // namespace
+}  // namespace tembrel

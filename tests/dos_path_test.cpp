@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/dos_path.h"
+#include "platform/posix_shell.h"
+
+namespace tembrel {
+namespace {
+
+TEST(DriveCFolder, FromTheWinePrefixOrHome) {
+    EXPECT_EQ(driveCFolder("/tmp/prefix", "/home/u"), "/tmp/prefix/drive_c");
+    EXPECT_EQ(driveCFolder("/tmp/prefix/", "/home/u"), "/tmp/prefix/drive_c");
+    EXPECT_EQ(driveCFolder(nullptr, "/home/u"), "/home/u/.wine/drive_c");
+    EXPECT_EQ(driveCFolder("", "/home/u"), "/home/u/.wine/drive_c");
+}
+
+TEST(MapDosPath, Table) {
+    struct Case {
+        const char* dos;
+        const char* host;
+        std::size_t fixed;
+    };
+    const Case cases[] = {
+        {"c:\\Tembrel", "/dc/Tembrel", 3},   {"C:\\TEMBREL\\*.*", "/dc/TEMBREL/*.*", 3},
+        {"c:\\", "/dc/", 3},                 {"c:", "/dc", 3},
+        {"c:Tembrel", "/dc/Tembrel", 3},     {"Tembrel", "Tembrel", 0},
+        {"..", "..", 0},                     {"sub\\file.txt", "sub/file.txt", 0},
+        {"c:\\Tembrel\\", "/dc/Tembrel", 3}, {"", ".", 0},
+    };
+    for (const Case& c : cases) {
+        const HostPath host = mapDosPath(c.dos, "/dc");
+        EXPECT_EQ(host.path, c.host) << c.dos;
+        EXPECT_EQ(host.fixed, c.fixed) << c.dos;
+    }
+}
+
+TEST(ResolvePath, MatchesEachComponentIgnoringCaseWhenTheExactNameIsMissing) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("resolve-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "Tembrel" / "Sub");
+    fs::create_directories(root / "both" / "x");
+    fs::create_directories(root / "BOTH");
+    const std::string r = root.string();
+    struct Case {
+        const char* dos;
+        std::string host;
+    };
+    const Case cases[] = {
+        {"c:\\TEMBREL", r + "/Tembrel"},
+        {"C:\\tembrel\\sub\\new.txt", r + "/Tembrel/Sub/new.txt"},
+        {"c:\\Tembrel", r + "/Tembrel"},
+        {"c:\\both", r + "/both"},  // the exact name wins
+        {"c:\\BOTH", r + "/BOTH"},
+        {"c:\\missing\\Sub", r + "/missing/Sub"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(resolvePath(mapDosPath(c.dos, r)), c.host) << c.dos;
+    fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace tembrel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "launcher/edition.h"
+#include "platform/platform.h"
+
+namespace tembrel {
+
+// Stands in for the machine: logs every call in order and answers from a
+// script of keys and directory states.
+class FakePlatform : public Platform {
+public:
+    std::deque<int> keys;                 // the keys to hand out; the end counts as Esc
+    std::deque<bool> directoryAnswers;    // answers to the directory tests, in order; then false
+    std::set<std::string> missingFolders; // folders that cannot be entered
+    std::vector<std::string> log;         // "write:", "key:", "isdir:", "chdir:", "run:" entries
+
+    void write(std::string_view text) override {
+        // Consecutive writes form one entry: only their concatenation is seen.
+        if (!log.empty() && log.back().rfind("write:", 0) == 0) {
+            log.back() += text;
+        } else {
+            log.push_back("write:" + std::string(text));
+        }
+    }
+    int readKey() override {
+        int key = 27;
+        if (!keys.empty()) {
+            key = keys.front();
+            keys.pop_front();
+        }
+        log.push_back("key:" + std::to_string(key));
+        return key;
+    }
+    bool isDirectory(std::string_view path) override {
+        log.push_back("isdir:" + std::string(path));
+        bool answer = false;
+        if (!directoryAnswers.empty()) {
+            answer = directoryAnswers.front();
+            directoryAnswers.pop_front();
+        }
+        return answer;
+    }
+    bool changeDirectory(std::string_view path) override {
+        log.push_back("chdir:" + std::string(path));
+        return missingFolders.count(std::string(path)) == 0;
+    }
+    void run(std::string_view commandLine) override { log.push_back("run:" + std::string(commandLine)); }
+};
+
+// The bytes a screen shows.
+inline std::string screenText(Screen screen) {
+    std::string out;
+    for (const Text& text : screen) {
+        out.append(text.indent, ' ');
+        out += text.body;
+        out.append(text.trailing, ' ');
+        if (text.lineFeed) out += '\n';
+    }
+    return out;
+}
+
+}  // namespace tembrel

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "platform/posix_shell.h"
+
+namespace tembrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeFile(const fs::path& path, const std::string& content) {
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A tree as "relative path -> what it is": file contents and modes, folders, links.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string rel = fs::relative(it->path(), root).string();
+        struct stat st;
+        lstat(it->path().c_str(), &st);
+        if (S_ISLNK(st.st_mode)) {
+            tree[rel] = "link " + fs::read_symlink(it->path()).string();
+        } else if (S_ISDIR(st.st_mode)) {
+            tree[rel] = "folder";
+        } else {
+            tree[rel] = "file " + std::to_string(st.st_mode & 0777) + " " + readFile(it->path());
+        }
+    }
+    return tree;
+}
+
+// A throwaway drive C and ship folder; the working folder is the ship folder.
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("shell-test-" + std::to_string(getpid()));
+        fs::remove_all(root_);
+        driveC_ = (root_ / "drive_c").string();
+        fs::create_directories(driveC_);
+        fs::create_directories(root_ / "ship");
+        old_ = fs::current_path();
+        fs::current_path(root_ / "ship");
+    }
+    void TearDown() override {
+        fs::current_path(old_);
+        fs::remove_all(root_);
+    }
+    CommandOutput run(void (*command)(const CommandLine&, const std::string&, CommandOutput&), const char* line) {
+        CommandOutput output;
+        command(parseCommandLine(line), driveC_, output);
+        return output;
+    }
+    fs::path c(const std::string& rel) const { return fs::path(driveC_) / rel; }
+
+    fs::path root_, old_;
+    std::string driveC_;
+};
+
+TEST_F(ShellTest, XcopyCopiesThePayloadExactly) {
+    writeFile("Tembrel/QBASIC.EXE", "qbasic");
+    writeFile("Tembrel/sub/deeper/data.bin", std::string("\0\1\2binary", 9));
+    writeFile("Tembrel/.hidden", "dot");
+    writeFile("Tembrel/readonly.txt", "ro");
+    writeFile("Tembrel/run.sh", "#!/bin/sh\n");
+    fs::create_directories("Tembrel/empty");
+    chmod("Tembrel/readonly.txt", 0444);
+    chmod("Tembrel/run.sh", 0755);
+    struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    utimensat(AT_FDCWD, "Tembrel/QBASIC.EXE", old, 0);
+
+    fs::current_path("Tembrel");
+    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Tembrel /e /h /i");
+    EXPECT_EQ(output.err, "");
+    EXPECT_NE(output.out.find("sub\\deeper\\data.bin\n"), std::string::npos) << output.out;
+    EXPECT_EQ(output.out.substr(output.out.size() - 17), "5 File(s) copied\n");
+
+    auto expected = snapshot(root_ / "ship" / "Tembrel");
+    expected["readonly.txt"] = "file " + std::to_string(0644) + " ro";  // the read-only mark is dropped
+    EXPECT_EQ(snapshot(c("Tembrel")), expected);
+    struct stat st;
+    ASSERT_EQ(stat(c("Tembrel/QBASIC.EXE").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << "times are kept";
+}
+
+TEST_F(ShellTest, XcopyWithoutHiddenOrEmptySwitches) {
+    writeFile("P/a.txt", "a");
+    writeFile("P/.dot", "d");
+    writeFile("P/sub/b.txt", "b");
+    fs::create_directories("P/empty");
+    fs::current_path("P");
+    run(xcopyCommand, "xcopy *.* C:\\Out /s /i");
+    EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{
+                                      {"a.txt", "file 420 a"}, {"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
+}
+
+TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
+    writeFile("P/a.txt", "a");
+    writeFile(c("Tembrel"), "precious");
+    fs::current_path("P");
+    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Tembrel /e /h /i");
+    EXPECT_NE(output.err, "");
+    EXPECT_EQ(output.out, "0 File(s) copied\n");
+    EXPECT_EQ(readFile(c("Tembrel")), "precious");
+}
+
+TEST_F(ShellTest, XcopyFollowsFileLinksAndSurvivesLoops) {
+    writeFile("outside.txt", "target");
+    writeFile("P/a.txt", "a");
+    fs::create_symlink("../outside.txt", "P/file-link");
+    fs::create_symlink("loop2", "P/loop1");
+    fs::create_symlink("loop1", "P/loop2");
+    fs::create_symlink("..", "P/up");
+    fs::create_symlink("/", "P/root");
+    fs::create_symlink("missing", "P/dangling");
+    fs::current_path("P");
+    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
+    EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{{"a.txt", "file 420 a"},
+                                                                      {"file-link", "file 420 target"}}));
+    EXPECT_EQ(output.out.substr(output.out.size() - 17), "2 File(s) copied\n");
+    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling"})
+        EXPECT_NE(output.err.find(skipped), std::string::npos) << skipped;
+}
+
+TEST_F(ShellTest, DelStaysInsideItsFolderAndNeverFollowsLinks) {
+    writeFile(c("Tembrel/a.txt"), "a");
+    writeFile(c("Tembrel/sub/b.txt"), "b");
+    writeFile(c("Tembrel/.dot"), "d");
+    writeFile(c("Other/Tembrel/keep.txt"), "decoy");
+    writeFile(c("Other/Tembrel.txt"), "decoy");
+    writeFile(c("Other/target.txt"), "target");
+    writeFile(c("Linked/keep.txt"), "target");
+    fs::create_symlink(c("Other/target.txt"), c("Tembrel/file-link"));
+    fs::create_symlink(c("Linked"), c("Tembrel/folder-link"));
+    fs::current_path(driveC_);
+    const auto before = snapshot(c("Other"));
+
+    const CommandOutput output = run(delCommand, "del c:\\TEMBREL\\*.* /s /q");
+    EXPECT_EQ(output.err, "");
+    EXPECT_EQ(snapshot(c("Tembrel")), (std::map<std::string, std::string>{{"sub", "folder"}}));
+    EXPECT_EQ(snapshot(c("Other")), before);
+    EXPECT_EQ(readFile(c("Linked/keep.txt")), "target");
+}
+
+TEST_F(ShellTest, DelOfAFolderDeletesItsFiles) {
+    writeFile(c("T/a.txt"), "a");
+    writeFile(c("T/sub/b.txt"), "b");
+    run(delCommand, "del c:\\T /q");
+    EXPECT_EQ(snapshot(c("T")), (std::map<std::string, std::string>{{"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
+    EXPECT_NE(run(delCommand, "del c:\\T\\nothing.txt /q").err, "");
+}
+
+TEST_F(ShellTest, RdRemovesTheTreeAndNothingItLinksTo) {
+    writeFile(c("Tembrel/readonly.txt"), "ro");
+    chmod(c("Tembrel/readonly.txt").c_str(), 0444);
+    writeFile(c("Tembrel/locked/inner.txt"), "x");
+    chmod(c("Tembrel/locked").c_str(), 0555);
+    writeFile(c("Elsewhere/keep.txt"), "keep");
+    fs::create_symlink(c("Elsewhere"), c("Tembrel/folder-link"));
+    fs::create_symlink(c("Elsewhere/keep.txt"), c("Tembrel/file-link"));
+    const CommandOutput output = run(rdCommand, "rd c:\\tembrel /s /q");
+    EXPECT_EQ(output.err, "");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(c("Tembrel"))));
+    EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
+}
+
+TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
+    writeFile(c("Elsewhere/keep.txt"), "keep");
+    fs::create_symlink(c("Elsewhere"), c("Tembrel"));
+    run(rdCommand, "rd c:\\Tembrel /s /q");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(c("Tembrel"))));
+    EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
+}
+
+TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
+    writeFile(c("file"), "x");
+    fs::create_directories(c("full/sub"));
+    struct Case {
+        const char* line;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"rd c:\\missing /s /q", "The system cannot find the file specified.\n"},
+        {"rd c:\\file /s /q", "The directory name is invalid.\n"},
+        {"rd c:\\full", "The directory is not empty.\n"},
+    };
+    for (const Case& k : cases) EXPECT_EQ(run(rdCommand, k.line).err, k.error) << k.line;
+    EXPECT_EQ(readFile(c("file")), "x");
+    EXPECT_TRUE(fs::is_directory(c("full/sub")));
+}
+
+TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
+    writeFile("bin/tool", "#!/bin/sh\n");
+    chmod("bin/tool", 0755);
+    const std::string oldPath = getenv("PATH");
+    setenv("PATH", (root_ / "ship" / "bin").c_str(), 1);
+    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string());
+    writeFile("Tool", "local");
+    EXPECT_EQ(findProgram("tool"), "./Tool");
+    EXPECT_EQ(findProgram("DELTREE"), "");
+    setenv("PATH", oldPath.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace tembrel

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editions/english/english.h"
+#include "editions/german/german.h"
+#include "tests/fake_platform.h"
+
+// The screens, byte for byte, against texts typed out in full here: one
+// string per text, with every space written out.
+
+namespace tembrel {
+namespace {
+
+const std::vector<std::string> englishMenu = {
+    " \n",
+    "-------------------------------------------------------------------------------\n",
+    "                                                                               \n",
+    "  Version: 1.002         Tavrin Koldemark, Elvor Quistrand         10/16/2009  \n",
+    "-------------------------------------------------------------------------------\n",
+    "                                                                               \n",
+    "      1=LAUNCH TEMBREL                                                         \n",
+    "        (If Tembrel is not installed, then this Program will install Tembrel;  \n",
+    "         Install = copy Tembrel and QBasic to c:\\Tembrel)                     \n",
+    "                                                                               \n",
+    "      2=UNINSTALL TEMBREL                                                      \n",
+    "        (Delete the directory c:\\Tembrel)                                     \n",
+    "                                                                               \n",
+    "      3=TERMINATE THE PROGRAM                                                  \n",
+    "        (The Programm will be closed)                                          \n",
+    "                                                                               \n",
+    "-------------------------------------------------------------------------------\n",
+    "ATTENTION!: To display the program Tembrel in a full-screen mode, you must     \n",
+    "            press ALT and ENTER at the same time.                              \n",
+    "            To see the program code in the programm, you should press CTRL and \n",
+    "            ROLL at the same time, instead the usual CTRL und BREAK in Tembrel.\n",
+    "-------------------------------------------------------------------------------\n",
+    "                                                                               \n",
+    " Please enter the number (1=Install; 2=Uninstall; 3=Exit) you want: ",
+};
+const std::vector<std::size_t> englishMenuWidths = {1,  79, 79, 79, 79, 79, 79, 79, 78, 79, 79, 78,
+                                                    79, 79, 79, 79, 79, 79, 79, 79, 79, 79, 79, 68};
+
+const std::vector<std::string> germanMenu = {
+    "-------------------------------------------------------------------------------\n",
+    "  Version: 1.002        Tavrin Koldemark, Elvor Quistrand          6.11.2009\n",
+    "-------------------------------------------------------------------------------\n",
+    "                                                                               \n",
+    "      1=TEMBRELO STARTEN                                                       \n",
+    "        (sollte Tembrelo noch nicht installiert sein wird es erst installiert  \n",
+    "        ;Installieren = Tembrelo und QBasic nach c:\\Tembrelo kopieren)        \n",
+    "                                                                               \n",
+    "      2=DEINSTALLIEREN VON TEMBRELO                                            \n",
+    "        (der Ordner c:\\Tembrelo wird gel\224scht)                             \n",
+    "                                                                               \n",
+    "      3=BEENDEN                                                                \n",
+    "        (das Installationsprogramm wird beendet)                               \n",
+    "                                                                               \n",
+    "-------------------------------------------------------------------------------\n",
+    "  ACHTUNG!: Um das Programm Tembrelo im Vollbildmodus anzeigen zu lassen, muss \n",
+    "            man ALT und gleichzeitig ENTER dr\201cken.                         \n",
+    "            Um im Programm den Programm-Kode einzusehen, muss STRG und gleich- \n",
+    "            zeitig ROLLEN gedr\201ckt werden, statt wie angegeben \201blich STRG und\n",
+    "            PAUSE.                                                             \n",
+    "-------------------------------------------------------------------------------\n",
+    "                                                                               \n",
+    " Bitte die gew\201nschte Zahl (1=Installieren; 2=Deinstallieren; 3=Beenden)    \n",
+    " eingeben: ",
+};
+const std::vector<std::size_t> germanMenuWidths = {79, 76, 79, 79, 79, 79, 78, 79, 79, 75, 79, 79,
+                                                   79, 79, 79, 79, 76, 79, 78, 79, 79, 79, 76, 11};
+
+std::size_t width(const std::string& line) { return line.size() - (line.back() == '\n' ? 1 : 0); }
+
+struct MenuCase {
+    const char* name;
+    const Edition* edition;
+    const std::vector<std::string>* rows;
+    const std::vector<std::size_t>* widths;
+};
+void PrintTo(const MenuCase& c, std::ostream* os) { *os << c.name; }
+
+
+class MenuTest : public ::testing::TestWithParam<MenuCase> {};
+
+TEST_P(MenuTest, RowsAreExact) {
+    const MenuCase& c = GetParam();
+    const Screen menu = c.edition->menuScreen;
+    ASSERT_EQ(menu.size(), c.rows->size());
+    ASSERT_EQ(c.widths->size(), c.rows->size());
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const std::string text = screenText(menu.subspan(i, 1));
+        EXPECT_EQ(text, (*c.rows)[i]) << "row " << i + 1;
+        EXPECT_EQ(width(text), (*c.widths)[i]) << "row " << i + 1;
+    }
+    // The prompt ends with one space and no line feed: the key is read right after it.
+    const std::string all = screenText(menu);
+    EXPECT_EQ(all.substr(all.size() - 2), ": ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, MenuTest,
+                         ::testing::Values(MenuCase{"English", &englishEdition, &englishMenu, &englishMenuWidths},
+                                           MenuCase{"German", &germanEdition, &germanMenu, &germanMenuWidths}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Row {
+    std::string text;
+    std::size_t bytes;
+};
+
+struct ScreenCase {
+    const char* name;
+    Screen screen;
+    std::vector<Row> rows;
+};
+void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.name; }
+
+
+class ScreenTest : public ::testing::TestWithParam<ScreenCase> {};
+
+TEST_P(ScreenTest, TextsAreExact) {
+    const ScreenCase& c = GetParam();
+    ASSERT_EQ(c.screen.size(), c.rows.size());
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+        const std::string text = screenText(c.screen.subspan(i, 1));
+        EXPECT_EQ(text, c.rows[i].text) << "text " << i + 1;
+        EXPECT_EQ(text.size(), c.rows[i].bytes) << "text " << i + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, ScreenTest,
+    ::testing::Values(
+        ScreenCase{"EnglishUninstallSuccess",
+                   englishEdition.uninstallSuccessScreen,
+                   {{" \n", 2},
+                    {"----------------------\n", 23},
+                    {" UNINSTALL SUCCESSFUL \n", 23},
+                    {"----------------------\n", 23},
+                    {" \n", 2},
+                    {"To exit the program, press any key. \n", 37}}},
+        ScreenCase{"EnglishUninstallNotFound",
+                   englishEdition.uninstallNotFoundScreen,
+                   {{" \n", 2},
+                    {"--------\n", 9},
+                    {" ERROR! \n", 9},
+                    {"--------\n", 9},
+                    {" \n", 2},
+                    {"The program could not uninstall Tembrel, because the folder was not", 67},
+                    {" found\nin c:\\. To exit the program, press any key\n", 50}}},
+        ScreenCase{"EnglishUninstallFailed",
+                   englishEdition.uninstallFailedScreen,
+                   {{" \n", 2},
+                    {"--------\n", 9},
+                    {" ERROR! \n", 9},
+                    {"--------\n", 9},
+                    {" \n", 2},
+                    {"The program could not remove the folder c:\\Tembrel completely.\n", 63},
+                    {"To exit the program, press any key\n", 35}}},
+        ScreenCase{"EnglishInvalidKey",
+                   englishEdition.invalidKeyScreen,
+                   {{"\n\nTHIS PROGRAM IS NOT LIKELY TO HACKING !!!\n\n", 45},
+                    {"To exit the program, press any key.\n\n", 37}}},
+        ScreenCase{"GermanUninstallSuccess",
+                   germanEdition.uninstallSuccessScreen,
+                   {{" \n", 2},
+                    {"----------------------------\n", 29},
+                    {" DEINSTALLATION ERFOLGREICH \n", 29},
+                    {"----------------------------\n", 29},
+                    {" \n", 2},
+                    {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste. \n", 62}}},
+        ScreenCase{"GermanUninstallNotFound",
+                   germanEdition.uninstallNotFoundScreen,
+                   {{" \n", 2},
+                    {"---------\n", 10},
+                    {" FEHLER! \n", 10},
+                    {"---------\n", 10},
+                    {" \n", 2},
+                    {"Das Programm konnte Tembrelo nicht deinstallieren, da der Ordner\n", 65},
+                    {"Tembrelo in c:\\ nicht gefunden wurde. Um das Programm zu beenden\n", 65},
+                    {"dr\201cken Sie eine beliebige Taste.\n", 34}}},
+        ScreenCase{"GermanUninstallFailed",
+                   germanEdition.uninstallFailedScreen,
+                   {{" \n", 2},
+                    {"---------\n", 10},
+                    {" FEHLER! \n", 10},
+                    {"---------\n", 10},
+                    {" \n", 2},
+                    {"Das Programm konnte den Ordner c:\\Tembrelo nicht vollst\204ndig entfernen.\n", 72},
+                    {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n", 61}}},
+        ScreenCase{"GermanInvalidKey",
+                   germanEdition.invalidKeyScreen,
+                   {{"\n\nDIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!\n\n", 53},
+                    {"Zum Beenden eine beliebige Taste dr\201cken.\n\n", 43}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel
