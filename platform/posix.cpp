@@ -98,12 +98,15 @@ public:
     }
 
     int readKey() override {
-        flush();
         if (!isatty(STDIN_FILENO)) {
+            flush();
             const int byte = next(-1);
             return byte == noByte ? 27 : byte;
         }
+        // Echo goes off before the prompt shows, so a key typed the moment it
+        // appears is not echoed by the terminal.
         enterRawMode();
+        flush();
         const int code = decodeKey(*this);
         restoreTerminal();
         return code;

@@ -7,40 +7,14 @@
 #include <fstream>
 #include <map>
 
+#include "tests/tree.h"
+
 #include "platform/posix_shell.h"
 
 namespace tembrel {
 namespace {
 
-namespace fs = std::filesystem;
-
-void writeFile(const fs::path& path, const std::string& content) {
-    if (path.has_parent_path()) fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A tree as "relative path -> what it is": file contents and modes, folders, links.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> tree;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string rel = fs::relative(it->path(), root).string();
-        struct stat st;
-        lstat(it->path().c_str(), &st);
-        if (S_ISLNK(st.st_mode)) {
-            tree[rel] = "link " + fs::read_symlink(it->path()).string();
-        } else if (S_ISDIR(st.st_mode)) {
-            tree[rel] = "folder";
-        } else {
-            tree[rel] = "file " + std::to_string(st.st_mode & 0777) + " " + readFile(it->path());
-        }
-    }
-    return tree;
-}
+using namespace tembrel::testing;
 
 // A throwaway drive C and ship folder; the working folder is the ship folder.
 class ShellTest : public ::testing::Test {

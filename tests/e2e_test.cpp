@@ -1,0 +1,287 @@
+// The real programs, run as a user runs them: in a throwaway ship folder, with
+// a throwaway Wine prefix as drive C, on a pseudo-terminal or with piped keys.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "editions/english/english.h"
+#include "editions/german/german.h"
+#include "platform/oem.h"
+#include "tests/fake_platform.h"
+#include "tests/terminal.h"
+#include "tests/tree.h"
+
+namespace tembrel {
+namespace {
+
+using namespace tembrel::testing;
+
+struct EditionCase {
+    const char* name;
+    const char* program;
+    const Edition* edition;
+    std::string folder;
+    std::string prompt;    // how the menu ends
+    std::string notice;    // from the invalid-key screen
+    std::string success;   // from the uninstall success screen
+    std::string notFound;  // from the not-found screen
+    std::string failed;    // from the failure screen
+};
+void PrintTo(const EditionCase& c, std::ostream* os) { *os << c.name; }
+
+const EditionCase english{"English", TEMBREL_LAUNCH, &englishEdition, "Tembrel", "you want: ",
+                          "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", " UNINSTALL SUCCESSFUL ",
+                          "could not uninstall Tembrel", "could not remove the folder c:\\Tembrel"};
+const EditionCase german{"German", TEMBRELO_START, &germanEdition, "Tembrelo", "\n eingeben: ",
+                         "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
+                         "konnte Tembrelo nicht deinstallieren", "konnte den Ordner c:\\Tembrelo nicht"};
+
+const char* const clearScreen = "\x1b[2J";
+
+// A ship folder (program payload and a stand-in emulator that records the
+// folder it was started from), a Wine prefix and a home, all thrown away after.
+class EndToEnd : public ::testing::TestWithParam<EditionCase> {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/launcher-e2e-XXXXXX";
+        root_ = mkdtemp(pattern);
+        ship_ = root_ / "ship";
+        driveC_ = root_ / "wine" / "drive_c";
+        fs::create_directories(driveC_);
+        fs::create_directories(root_ / "home");
+        const fs::path payload = ship_ / folder();
+        writeFile(payload / "QBASIC.EXE", "qbasic");
+        writeFile(payload / (folder() + ".BAS"), "PRINT \"HELLO\"\r\n");
+        writeFile(payload / "sub" / "deep" / "data.bin", std::string("\0\1\2\3", 4));
+        writeFile(payload / ".hidden", "dot");
+        fs::create_directories(payload / "empty");
+        writeFile(ship_ / "dosboxportable.exe", "#!/bin/sh\npwd >> \"$HOME/started\"\n");
+        fs::permissions(ship_ / "dosboxportable.exe", fs::perms::owner_all | fs::perms::group_read);
+    }
+    void TearDown() override {
+        system(("chattr -R -i " + root_.string() + " 2>/dev/null").c_str());
+        fs::remove_all(root_);
+    }
+
+    const EditionCase& edition() const { return GetParam(); }
+    const std::string& folder() const { return GetParam().folder; }
+    fs::path install() const { return driveC_ / folder(); }
+    std::vector<std::string> env(const char* lang = "C.UTF-8") const {
+        return {"WINEPREFIX=" + (root_ / "wine").string(), "HOME=" + (root_ / "home").string(),
+                "PATH=/usr/bin:/bin", "TERM=xterm", std::string("LANG=") + lang};
+    }
+    PipedRun piped(const std::string& keys, const char* lang = "C") const {
+        return runPiped(edition().program, ship_.string(), env(lang), keys);
+    }
+    std::string started() const { return readFile(root_ / "home" / "started"); }
+    std::string menu() const { return screenText(edition().edition->menuScreen); }
+
+    fs::path root_, ship_, driveC_;
+};
+
+bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+// ---- on a terminal ----
+
+TEST_P(EndToEnd, ExitKeysEndAtOnceAndLeaveTheTerminalAsItWas) {
+    for (const char* key : {"3", "\x1b"}) {
+        Terminal t(edition().program, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt)) << t.output();
+        t.type(key);
+        EXPECT_TRUE(exitedWithZero(t.wait()));
+        // Nothing follows the prompt: no echo, no text.
+        EXPECT_EQ(t.output().substr(t.output().size() - edition().prompt.size()), edition().prompt);
+        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
+    }
+}
+
+TEST_P(EndToEnd, UnmappedKeysShowTheNoticeAndWaitForOneMoreKey) {
+    for (const char* key : {"4", "a", "\x03", "\x1b[A", "\x1bOP", "\x1b[15~", "\x1b[1;5C"}) {
+        Terminal t(edition().program, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        t.type(key);
+        ASSERT_TRUE(t.waitFor(edition().notice)) << t.output();
+        // Nothing of the key was left over to end the wait.
+        EXPECT_TRUE(t.stillRunningAfter(300)) << "key " << key + 1;
+        t.type("x");
+        EXPECT_TRUE(exitedWithZero(t.wait()));
+        const std::string& out = t.output();
+        const std::size_t prompt = out.find(edition().prompt) + edition().prompt.size();
+        EXPECT_EQ(out.find(clearScreen, prompt), out.find("\x1b[", prompt) + 3) << "the console is cleared first";
+        EXPECT_EQ(out.find(edition().prompt, prompt), std::string::npos) << "the menu is shown once";
+        EXPECT_EQ(out.substr(out.size() - 4), "\r\n\r\n") << "nothing echoed after the notice";
+        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
+    }
+}
+
+TEST_P(EndToEnd, SignalsWhileWaitingRestoreTheTerminal) {
+    for (int sig : {SIGTERM, SIGHUP}) {
+        Terminal t(edition().program, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        ASSERT_TRUE(t.stillRunningAfter(50));
+        t.signal(sig);
+        const int status = t.wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
+    }
+}
+
+TEST_P(EndToEnd, UninstallOnATerminalWaitsForOneMoreKey) {
+    for (const char* key : {"2", "\x7f"}) {
+        writeFile(install() / "file.txt", "x");
+        Terminal t(edition().program, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        t.type(key);
+        ASSERT_TRUE(t.waitFor(edition().success)) << t.output();
+        EXPECT_TRUE(t.stillRunningAfter(200));
+        EXPECT_FALSE(fs::exists(install()));
+        t.type(" ");
+        EXPECT_TRUE(exitedWithZero(t.wait()));
+        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
+    }
+}
+
+// ---- with keys piped in ----
+
+TEST_P(EndToEnd, ScreensAreWrittenByteForByte) {
+    const PipedRun exit = piped("3", "C");
+    EXPECT_TRUE(exitedWithZero(exit.status));
+    EXPECT_EQ(exit.out, menu());
+    const PipedRun invalid = piped("4x", "C");
+    EXPECT_EQ(invalid.out, menu() + "\f" + screenText(edition().edition->invalidKeyScreen));
+}
+
+TEST_P(EndToEnd, UmlautsFollowTheLocale) {
+    const std::string raw = menu();
+    EXPECT_EQ(piped("3", "C").out, raw) << "any other locale gets the bytes as they are";
+    EXPECT_EQ(piped("3", "C.UTF-8").out, oemToUtf8(raw));
+    if (GetParam().edition == &germanEdition) {
+        const std::string out = piped("3", "C.UTF-8").out;
+        for (const char* word : {"gel\u00f6scht", "dr\u00fccken", "gedr\u00fcckt", "\u00fcblich", "gew\u00fcnschte"})
+            EXPECT_NE(out.find(word), std::string::npos) << word;
+    }
+}
+
+TEST_P(EndToEnd, FirstLaunchInstallsThePayloadAndStartsTheEmulator) {
+    for (const char* key : {"1", "\r", "\n"}) {
+        fs::remove_all(install());
+        fs::remove(root_ / "home" / "started");
+        const PipedRun run = piped(key);
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_EQ(snapshot(install()), snapshot(ship_ / folder())) << "key " << int(key[0]);
+        EXPECT_EQ(started(), ship_.string() + "\n");
+        EXPECT_NE(run.out.find("4 File(s) copied\n"), std::string::npos) << run.out;
+    }
+}
+
+TEST_P(EndToEnd, LaterLaunchesCopyNothing) {
+    piped("1");
+    const auto installed = snapshot(install());
+    writeFile(ship_ / folder() / "new.txt", "new");
+    const PipedRun second = piped("1", "C");
+    EXPECT_TRUE(exitedWithZero(second.status));
+    EXPECT_EQ(second.out, menu());
+    EXPECT_EQ(snapshot(install()), installed);
+    EXPECT_EQ(started(), ship_.string() + "\n" + ship_.string() + "\n");
+}
+
+TEST_P(EndToEnd, AnyFolderAtTheInstallPathCountsAsInstalled) {
+    std::string upper = folder();
+    for (char& c : upper) c = static_cast<char>(toupper(c));
+    for (const std::string& name : {folder(), upper}) {
+        fs::remove_all(driveC_);
+        fs::create_directories(driveC_ / name);
+        EXPECT_TRUE(exitedWithZero(piped("1").status));
+        EXPECT_TRUE(fs::is_empty(driveC_ / name)) << name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(driveC_), fs::directory_iterator()), 1) << name;
+    }
+}
+
+TEST_P(EndToEnd, AFileAtTheInstallPathIsLeftAlone) {
+    writeFile(install(), "not a folder");
+    const PipedRun run = piped("1");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_EQ(readFile(install()), "not a folder");
+    EXPECT_EQ(started(), ship_.string() + "\n");
+}
+
+TEST_P(EndToEnd, AMissingPayloadMakesNoInstall) {
+    fs::remove_all(ship_ / folder());
+    const PipedRun run = piped("1");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_FALSE(fs::exists(install()));
+    EXPECT_EQ(started(), ship_.string() + "\n") << "the emulator is still started from the ship folder";
+}
+
+TEST_P(EndToEnd, AMissingEmulatorStillEndsWithZero) {
+    fs::remove(ship_ / "dosboxportable.exe");
+    const PipedRun run = piped("1");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_NE(run.err.find("'dosboxportable.exe' is not recognized"), std::string::npos) << run.err;
+}
+
+TEST_P(EndToEnd, UninstallRemovesTheInstallFolderAndNothingElse) {
+    std::string upper = folder();
+    for (char& c : upper) c = static_cast<char>(toupper(c));
+    for (const char* key : {"2x", "\bx"}) {
+        fs::remove_all(driveC_);
+        writeFile(install() / "QBASIC.EXE", "q");
+        writeFile(install() / "sub" / "deep" / "data.bin", "d");
+        writeFile(install() / ".hidden", "h");
+        writeFile(install() / "readonly.txt", "r");
+        fs::permissions(install() / "readonly.txt", fs::perms::owner_read);
+        fs::create_directories(install() / "empty");
+        writeFile(root_ / "outside" / "target.txt", "target");
+        fs::create_symlink(root_ / "outside", install() / "folder-link");
+        fs::create_symlink(root_ / "outside" / "target.txt", install() / "file-link");
+        // Decoys: the same name elsewhere, also in upper case, and a file beside the folder.
+        writeFile(driveC_ / "Games" / folder() / "save.dat", "decoy");
+        writeFile(driveC_ / "Games" / (folder() + ".txt"), "decoy");
+        writeFile(driveC_ / "Docs" / folder(), "decoy file");
+        writeFile(driveC_ / "Saves" / upper / "keep.txt", "decoy");
+        writeFile(driveC_ / "beside.txt", "decoy");
+        auto before = snapshot(driveC_);
+        std::erase_if(before, [&](const auto& e) { return e.first.rfind(folder() + "/", 0) == 0 || e.first == folder(); });
+
+        const PipedRun run = piped(key);
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(install())));
+        EXPECT_EQ(snapshot(driveC_), before);
+        EXPECT_EQ(snapshot(root_ / "outside"), (std::map<std::string, std::string>{{"target.txt", "file 420 target"}}));
+        EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen));
+    }
+}
+
+TEST_P(EndToEnd, NothingToUninstallShowsTheNotFoundScreen) {
+    const std::string notFound = menu() + "\f" + screenText(edition().edition->uninstallNotFoundScreen);
+    EXPECT_EQ(piped("2x", "C").out, notFound) << "no install folder";
+    writeFile(install(), "a file");
+    EXPECT_EQ(piped("2x", "C").out, notFound) << "a file at the install path";
+    EXPECT_EQ(readFile(install()), "a file");
+    fs::remove(install());
+    fs::create_directories(install());
+    EXPECT_EQ(piped("2x", "C").out.find(edition().success) != std::string::npos, true);
+    EXPECT_EQ(piped("2x", "C").out, notFound) << "a second uninstall";
+}
+
+TEST_P(EndToEnd, AFolderThatCannotBeRemovedIsReportedAsSuch) {
+    writeFile(install() / "locked.txt", "x");
+    if (system(("chattr +i " + (install() / "locked.txt").string() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    const PipedRun run = piped("2x", "C");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_TRUE(fs::exists(install() / "locked.txt"));
+    EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, EndToEnd, ::testing::Values(english, german),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel

@@ -1,0 +1,155 @@
+#include "tests/terminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+
+namespace tembrel::testing {
+
+namespace {
+
+[[noreturn]] void execIn(const std::string& program, const std::string& folder, const std::vector<std::string>& env) {
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    std::vector<char*> envp;
+    std::vector<std::string> copy = env;
+    for (std::string& e : copy) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    execve(program.c_str(), argv, envp.data());
+    _exit(127);
+}
+
+long long nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+bool sameSettings(const struct termios& a, const struct termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+           std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+Terminal::Terminal(const std::string& program, const std::string& folder, const std::vector<std::string>& env) {
+    // Start from the settings of a fresh terminal: echo and line editing on.
+    int m, s;
+    if (openpty(&m, &s, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+    tcgetattr(s, &initial_);
+    close(m);
+    close(s);
+    struct winsize size = {25, 80, 0, 0};
+    pid_ = forkpty(&master_, nullptr, &initial_, &size);
+    if (pid_ < 0) throw std::runtime_error("forkpty");
+    if (pid_ == 0) execIn(program, folder, env);
+    slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+}
+
+Terminal::~Terminal() {
+    if (!ended_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (slave_ >= 0) close(slave_);
+    close(master_);
+}
+
+void Terminal::type(const std::string& keys) {
+    if (::write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+        throw std::runtime_error("type");
+}
+
+void Terminal::readAvailable(int timeoutMs) {
+    struct pollfd p = {master_, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) <= 0) return;
+    char buffer[4096];
+    const ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n > 0) output_.append(buffer, static_cast<std::size_t>(n));
+}
+
+bool Terminal::waitFor(const std::string& text, int timeoutMs) {
+    const long long end = nowMs() + timeoutMs;
+    while (output_.find(text) == std::string::npos) {
+        const long long left = end - nowMs();
+        if (left <= 0) return false;
+        readAvailable(static_cast<int>(std::min(left, 50LL)));
+    }
+    return true;
+}
+
+bool Terminal::stillRunningAfter(int ms) {
+    const long long end = nowMs() + ms;
+    while (nowMs() < end) {
+        readAvailable(10);
+        if (!ended_ && waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+        if (ended_) return false;
+    }
+    return true;
+}
+
+int Terminal::wait(int timeoutMs) {
+    const long long end = nowMs() + timeoutMs;
+    while (!ended_ && nowMs() < end) {
+        readAvailable(10);
+        if (waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    }
+    if (!ended_) throw std::runtime_error("the program did not end");
+    readAvailable(10);
+    return status_;
+}
+
+void Terminal::signal(int sig) { kill(pid_, sig); }
+
+struct termios Terminal::settings() const {
+    struct termios now {};
+    tcgetattr(slave_, &now);
+    return now;
+}
+
+PipedRun runPiped(const std::string& program, const std::string& folder, const std::vector<std::string>& env,
+                  const std::string& input) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+        execIn(program, folder, env);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0) throw std::runtime_error("write");
+    close(in[1]);
+    PipedRun run;
+    struct pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0) {
+        if (poll(p, 2, 20000) <= 0) break;
+        for (int i = 0; i < 2; ++i) {
+            if (p[i].fd < 0 || p[i].revents == 0) continue;
+            char buffer[65536];
+            const ssize_t n = read(p[i].fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                close(p[i].fd);
+                p[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? run.out : run.err).append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    waitpid(pid, &run.status, 0);
+    return run;
+}
+
+}  // namespace tembrel::testing
