@@ -91,7 +91,7 @@ bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status
 
 TEST_P(EndToEnd, ExitKeysEndAtOnceAndLeaveTheTerminalAsItWas) {
     for (const char* key : {"3", "\x1b"}) {
-        Terminal t(edition().program, ship_.string(), env());
+        Terminal t({edition().program}, ship_.string(), env());
         ASSERT_TRUE(t.waitFor(edition().prompt)) << t.output();
         t.type(key);
         EXPECT_TRUE(exitedWithZero(t.wait()));
@@ -103,7 +103,7 @@ TEST_P(EndToEnd, ExitKeysEndAtOnceAndLeaveTheTerminalAsItWas) {
 
 TEST_P(EndToEnd, UnmappedKeysShowTheNoticeAndWaitForOneMoreKey) {
     for (const char* key : {"4", "a", "\x03", "\x1b[A", "\x1bOP", "\x1b[15~", "\x1b[1;5C"}) {
-        Terminal t(edition().program, ship_.string(), env());
+        Terminal t({edition().program}, ship_.string(), env());
         ASSERT_TRUE(t.waitFor(edition().prompt));
         t.type(key);
         ASSERT_TRUE(t.waitFor(edition().notice)) << t.output();
@@ -122,7 +122,7 @@ TEST_P(EndToEnd, UnmappedKeysShowTheNoticeAndWaitForOneMoreKey) {
 
 TEST_P(EndToEnd, SignalsWhileWaitingRestoreTheTerminal) {
     for (int sig : {SIGTERM, SIGHUP}) {
-        Terminal t(edition().program, ship_.string(), env());
+        Terminal t({edition().program}, ship_.string(), env());
         ASSERT_TRUE(t.waitFor(edition().prompt));
         ASSERT_TRUE(t.stillRunningAfter(50));
         t.signal(sig);
@@ -135,7 +135,7 @@ TEST_P(EndToEnd, SignalsWhileWaitingRestoreTheTerminal) {
 TEST_P(EndToEnd, UninstallOnATerminalWaitsForOneMoreKey) {
     for (const char* key : {"2", "\x7f"}) {
         writeFile(install() / "file.txt", "x");
-        Terminal t(edition().program, ship_.string(), env());
+        Terminal t({edition().program}, ship_.string(), env());
         ASSERT_TRUE(t.waitFor(edition().prompt));
         t.type(key);
         ASSERT_TRUE(t.waitFor(edition().success)) << t.output();

@@ -15,14 +15,16 @@ namespace tembrel::testing {
 
 namespace {
 
-[[noreturn]] void execIn(const std::string& program, const std::string& folder, const std::vector<std::string>& env) {
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (std::string& s : strings) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+[[noreturn]] void execIn(std::vector<std::string> argv, const std::string& folder, std::vector<std::string> env) {
     if (chdir(folder.c_str()) != 0) _exit(126);
-    std::vector<char*> envp;
-    std::vector<std::string> copy = env;
-    for (std::string& e : copy) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    execve(program.c_str(), argv, envp.data());
+    execve(argv[0].c_str(), pointers(argv).data(), pointers(env).data());
     _exit(127);
 }
 
@@ -38,7 +40,8 @@ bool sameSettings(const struct termios& a, const struct termios& b) {
            std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
-Terminal::Terminal(const std::string& program, const std::string& folder, const std::vector<std::string>& env) {
+Terminal::Terminal(const std::vector<std::string>& argv, const std::string& folder,
+                   const std::vector<std::string>& env) {
     // Start from the settings of a fresh terminal: echo and line editing on.
     int m, s;
     if (openpty(&m, &s, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
@@ -48,7 +51,7 @@ Terminal::Terminal(const std::string& program, const std::string& folder, const 
     struct winsize size = {25, 80, 0, 0};
     pid_ = forkpty(&master_, nullptr, &initial_, &size);
     if (pid_ < 0) throw std::runtime_error("forkpty");
-    if (pid_ == 0) execIn(program, folder, env);
+    if (pid_ == 0) execIn(argv, folder, env);
     slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
 }
 
@@ -123,7 +126,7 @@ PipedRun runPiped(const std::string& program, const std::string& folder, const s
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        execIn(program, folder, env);
+        execIn({program}, folder, env);
     }
     close(in[0]);
     close(out[1]);

@@ -12,7 +12,8 @@ namespace tembrel::testing {
 // type keys, read what the screen received, check how it ended.
 class Terminal {
 public:
-    Terminal(const std::string& program, const std::string& folder, const std::vector<std::string>& env);
+    // argv[0] is the program's path; `env` is its whole environment.
+    Terminal(const std::vector<std::string>& argv, const std::string& folder, const std::vector<std::string>& env);
     ~Terminal();
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;

@@ -21,8 +21,9 @@ inline std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A tree as "relative path -> what it is": file modes and contents, folders, links.
-inline std::map<std::string, std::string> snapshot(const fs::path& root) {
+// A tree as "relative path -> what it is": file modes and contents, folders,
+// links. Without `modes`, files show their contents only.
+inline std::map<std::string, std::string> snapshot(const fs::path& root, bool modes = true) {
     std::map<std::string, std::string> tree;
     if (!fs::exists(fs::symlink_status(root))) return tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
@@ -34,7 +35,7 @@ inline std::map<std::string, std::string> snapshot(const fs::path& root) {
         } else if (S_ISDIR(st.st_mode)) {
             tree[rel] = "folder";
         } else {
-            tree[rel] = "file " + std::to_string(st.st_mode & 0777) + " " + readFile(it->path());
+            tree[rel] = (modes ? "file " + std::to_string(st.st_mode & 0777) + " " : "file ") + readFile(it->path());
         }
     }
     return tree;
