@@ -219,6 +219,18 @@ TEST_P(EndToEnd, AMissingPayloadMakesNoInstall) {
     EXPECT_EQ(started(), ship_.string() + "\n") << "the emulator is still started from the ship folder";
 }
 
+TEST_P(EndToEnd, AWindowsEmulatorRunsThroughWine) {
+    // A Windows program ("MZ") and a stand-in wine on the PATH that records its arguments.
+    writeFile(ship_ / "dosboxportable.exe", "MZ\x90\x00 not really a program");
+    writeFile(root_ / "bin" / "wine", "#!/bin/sh\necho \"$PWD $*\" >> \"$HOME/started\"\n");
+    fs::permissions(root_ / "bin" / "wine", fs::perms::owner_all);
+    auto withWine = env();
+    withWine[2] = "PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin";
+    const PipedRun run = runPiped(edition().program, ship_.string(), withWine, "1");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_EQ(started(), ship_.string() + " ./dosboxportable.exe\n");
+}
+
 TEST_P(EndToEnd, AMissingEmulatorStillEndsWithZero) {
     fs::remove(ship_ / "dosboxportable.exe");
     const PipedRun run = piped("1");
