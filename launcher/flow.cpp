@@ -21,16 +21,18 @@ MenuChoice choiceForKey(int code) {
     }
 }
 
-void writeScreen(Platform& platform, Screen screen) {
-    // Each text goes out whole, as one write.
+std::string textBytes(const Text& text) {
     std::string out;
-    for (const Text& text : screen) {
-        out.assign(text.indent, ' ');
-        out += text.body;
-        out.append(text.trailing, ' ');
-        if (text.lineFeed) out += '\n';
-        platform.write(out);
-    }
+    out.reserve(text.size());
+    out.append(text.indent, ' ');
+    out += text.body;
+    out.append(text.trailing, ' ');
+    if (text.lineFeed) out += '\n';
+    return out;
+}
+
+void writeScreen(Platform& platform, Screen screen) {
+    for (const Text& text : screen) platform.write(textBytes(text));
 }
 
 int runLauncher(const Edition& edition, Platform& platform) {

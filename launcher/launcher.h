@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "launcher/edition.h"
 #include "platform/platform.h"
 
@@ -10,7 +12,10 @@ enum class MenuChoice { Launch, Uninstall, Exit, Invalid };
 // Maps a console key code to the menu choice it stands for.
 MenuChoice choiceForKey(int code);
 
-// Writes each text of the screen in order.
+// The bytes of one text: indent, body, trailing spaces, line feed.
+std::string textBytes(const Text& text);
+
+// Writes each text of the screen in order, each as one write.
 void writeScreen(Platform& platform, Screen screen);
 
 // The whole life of a program: menu, one key, one branch. Returns the exit

@@ -402,7 +402,9 @@ void rdCommand(const CommandLine& command, const std::string& driveC, CommandOut
 std::string findProgram(std::string_view name) {
     const std::string candidate = resolvePath(mapDosPath(name, ""));
     struct stat st;
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return candidate.find('/') == std::string::npos ? "./" + candidate : candidate;
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        return candidate.find('/') == std::string::npos ? "./" + candidate : candidate;
+    }
     if (name.find_first_of("/\\") != std::string_view::npos) return {};
     return findInPath(name);
 }
@@ -416,7 +418,9 @@ std::string findInPath(std::string_view name) {
         dirs.remove_prefix(std::min(colon + 1, dirs.size()));
         const std::string candidate = (dir.empty() ? "." : dir) + "/" + std::string(name);
         struct stat st;
-        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
     }
     return {};
 }
@@ -429,7 +433,13 @@ void runProgram(const std::string& path, const CommandLine& command) {
     }
     std::vector<std::string> words;
     if (windowsProgram) {
-        if (std::string wine = findInPath("wine"); !wine.empty()) words.push_back(wine);
+        std::string wine = findInPath("wine");
+        if (wine.empty()) {
+            const std::string message = "Cannot run " + path + ": it is a Windows program and wine is not installed\n";
+            (void)!write(2, message.data(), message.size());
+            return;
+        }
+        words.push_back(std::move(wine));
     }
     words.push_back(path);
     words.insert(words.end(), command.words.begin(), command.words.end());

@@ -229,6 +229,14 @@ TEST_P(EndToEnd, AWindowsEmulatorRunsThroughWine) {
     const PipedRun run = runPiped(edition().program, ship_.string(), withWine, "1");
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_EQ(started(), ship_.string() + " ./dosboxportable.exe\n");
+
+    // Without wine it is reported, never run as a script.
+    withWine[2] = "PATH=" + (root_ / "home").string();
+    fs::remove(root_ / "home" / "started");
+    const PipedRun without = runPiped(edition().program, ship_.string(), withWine, "1");
+    EXPECT_TRUE(exitedWithZero(without.status));
+    EXPECT_NE(without.err.find("wine is not installed"), std::string::npos) << without.err;
+    EXPECT_EQ(started(), "");
 }
 
 TEST_P(EndToEnd, AMissingEmulatorStillEndsWithZero) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/edition.h"
+#include "launcher/launcher.h"
 #include "platform/platform.h"
 
 namespace tembrel {
@@ -55,12 +55,7 @@ public:
 // The bytes a screen shows.
 inline std::string screenText(Screen screen) {
     std::string out;
-    for (const Text& text : screen) {
-        out.append(text.indent, ' ');
-        out += text.body;
-        out.append(text.trailing, ' ');
-        if (text.lineFeed) out += '\n';
-    }
+    for (const Text& text : screen) out += textBytes(text);
     return out;
 }
 
