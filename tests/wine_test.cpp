@@ -34,10 +34,11 @@ public:
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
         fs::create_directories(root / "home");
-        // The server first, told to stay, then the prefix. wineboot complains
+        // The server first, told to stay for the whole run, then the prefix. wineboot complains
         // of the 32-bit half where only 64-bit Wine is installed; what counts
         // is that a drive C with Windows on it exists.
-        run("wineserver -p");
+        fs::create_directories(root / "prefix");
+        ASSERT_EQ(run("wineserver -p"), 0) << "could not start a wineserver";
         run("wineboot -i");
         ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32")) << "could not create a Wine prefix";
     }
