@@ -3,7 +3,6 @@
 
 #include <langinfo.h>
 #include <poll.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -78,15 +77,9 @@ void writeAll(int fd, std::string_view text) {
     }
 }
 
-std::string homeFolder() {
-    if (const char* home = getenv("HOME")) return home;
-    if (const passwd* user = getpwuid(getuid())) return user->pw_dir;
-    return "";
-}
-
 class PosixPlatform final : public Platform, private ByteSource {
 public:
-    PosixPlatform() : driveC_(driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())) {}
+    PosixPlatform() : driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {}
     ~PosixPlatform() override { flush(); }
 
     void write(std::string_view text) override {

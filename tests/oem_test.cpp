@@ -25,8 +25,15 @@ TEST(Oem, AgreesWithTheSystemConverterOnEveryByte) {
 TEST(Oem, GermanWords) {
     EXPECT_EQ(oemToUtf8("gel\224scht dr\201cken \201blich"), "gel\u00f6scht dr\u00fccken \u00fcblich");
     EXPECT_EQ(oemToUtf8("plain ASCII\n"), "plain ASCII\n");
-    EXPECT_FALSE(hasNonAscii("plain"));
-    EXPECT_TRUE(hasNonAscii("gel\224scht"));
+    // Every length and position, as the scan goes eight bytes at a time.
+    for (std::size_t size = 0; size < 20; ++size) {
+        EXPECT_FALSE(hasNonAscii(std::string(size, 'a'))) << size;
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string text(size, 'a');
+            text[at] = '\201';
+            EXPECT_TRUE(hasNonAscii(text)) << size << " " << at;
+        }
+    }
 }
 
 }  // namespace
