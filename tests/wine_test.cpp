@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "editions/english/english.h"
+#include "editions/german/german.h"
+#include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 
@@ -57,6 +60,7 @@ private:
 
 struct WineCase {
     const char* name;
+    const Edition* edition;
     std::string exe;
     std::string folder;
     std::string prompt;
@@ -66,10 +70,10 @@ struct WineCase {
 };
 void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
-const WineCase english{"English", "TembrelLaunch.exe", "Tembrel", "you want:",
+const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
                        "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
                        "could not uninstall Tembrel"};
-const WineCase german{"German", "TembreloStart.exe", "Tembrelo", "eingeben:",
+const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
                       "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
                       "konnte Tembrelo nicht deinstallieren"};
 
@@ -170,6 +174,25 @@ TEST_P(UnderWine, TextsShowTheirLettersOnAUtf8Terminal) {
     }
     EXPECT_EQ(out.find('\x81'), std::string::npos);
     EXPECT_EQ(out.find('\x94'), std::string::npos);
+}
+
+// Output redirected to a file gets the OEM bytes themselves, with CR LF line ends.
+TEST_P(UnderWine, RedirectedOutputKeepsTheOemBytes) {
+    std::string expected;
+    for (char c : screenText(GetParam().edition->menuScreen)) {
+        if (c == '\n') expected += '\r';
+        expected += c;
+    }
+    const fs::path out = WinePrefix::root / "menu.out";
+    fs::remove(out);
+    Terminal t({"/bin/sh", "-c", "exec \"$0\" \"$1\" > \"$2\"", WINE, GetParam().exe, out.string()}, ship_.string(),
+               WinePrefix::env());
+    for (int waited = 0; waited < 300 && readFile(out).size() < expected.size(); ++waited) t.stillRunningAfter(100);
+    t.stillRunningAfter(500);
+    t.type("3");
+    const int status = t.wait(60000);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(readFile(out), expected);
 }
 
 // Each program runs on a clean Windows: it imports only system DLLs, and it
