@@ -42,7 +42,6 @@ struct Dir {
     ~Dir() {
         if (dir != nullptr) closedir(dir);
     }
-    int fd() const { return dirfd(dir); }
     // The next entry other than "." and "..", or nullptr at the end.
     dirent* next() {
         while (dirent* e = readdir(dir)) {
