@@ -14,7 +14,10 @@ std::string installPath(const Edition& edition) {
 
 void launch(const Edition& edition, Platform& platform) {
     const std::string folder(edition.folderName);
-    if (!platform.isDirectory(installPath(edition))) {
+    const std::string installFolder = installPath(edition);
+    // Anything else standing at the install path (a file, say) is the user's,
+    // not an install: it is left alone and nothing is copied onto it.
+    if (!platform.isDirectory(installFolder) && !platform.exists(installFolder)) {
         // Copy only from inside the payload folder: copying from anywhere else
         // would install the wrong files, and the install would then count as done.
         if (platform.changeDirectory(folder)) {
@@ -33,12 +36,17 @@ void uninstall(const Edition& edition, Platform& platform) {
         platform.run("pause>nul");
         return;
     }
-    platform.changeDirectory("c:\\");
-    // The file delete names the install folder's contents by full path, so no
-    // interpreter can apply it to same-named files elsewhere on drive C.
-    platform.run("del " + installFolder + "\\*.* /s /q");
-    platform.run("rd " + installFolder + " /s /q");
-    platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
+    // Links go first, as links: a delete command may walk through a link into
+    // what it points to. A link at the install path is the install itself, so
+    // when it is gone there is nothing left to delete.
+    if (platform.removeLinks(installFolder) && platform.isDirectory(installFolder)) {
+        platform.changeDirectory("c:\\");
+        // The file delete names the install folder's contents by full path, so
+        // no interpreter can apply it to same-named files elsewhere on drive C.
+        platform.run("del " + installFolder + "\\*.* /s /q");
+        platform.run("rd " + installFolder + " /s /q");
+        platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
+    }
     platform.run("cls");
     // Report success only when the folder is really gone.
     writeScreen(platform, platform.isDirectory(installFolder) ? edition.uninstallFailedScreen

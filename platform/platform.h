@@ -22,6 +22,16 @@ public:
     // True exactly when the path names an existing directory.
     virtual bool isDirectory(std::string_view path) = 0;
 
+    // True when anything at all stands at the path: a folder, a file, or a
+    // link, whether or not what it points to exists.
+    virtual bool exists(std::string_view path) = 0;
+
+    // Removes every link (symbolic link, junction, mount point) at the path or
+    // inside the folder it names: the link itself, never what it points to.
+    // Returns false when a link is left that could not be removed; the folder
+    // must then not be handed to a delete command, which might walk through it.
+    virtual bool removeLinks(std::string_view path) = 0;
+
     // Makes the path the working directory ("c:\" also makes drive C current).
     // Returns false when the directory could not be entered.
     virtual bool changeDirectory(std::string_view path) = 0;

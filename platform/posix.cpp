@@ -110,6 +110,21 @@ public:
         return stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
+    bool exists(std::string_view path) override {
+        struct stat st;
+        return lstat(hostPath(path).c_str(), &st) == 0;
+    }
+
+    // The delete commands here never follow a link, so only a link at the
+    // path itself needs removing: it is the install, and removing it is the
+    // uninstall.
+    bool removeLinks(std::string_view path) override {
+        const std::string host = hostPath(path);
+        struct stat st;
+        if (lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        return unlink(host.c_str()) == 0;
+    }
+
     bool changeDirectory(std::string_view path) override { return chdir(hostPath(path).c_str()) == 0; }
 
     void run(std::string_view line) override {

@@ -55,6 +55,12 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
+    bool exists(std::string_view path) override {
+        return GetFileAttributesA(std::string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    bool removeLinks(std::string_view) override { return true; }
+
     bool changeDirectory(std::string_view path) override { return _chdir(std::string(path).c_str()) == 0; }
 
     void run(std::string_view line) override { std::system(std::string(line).c_str()); }

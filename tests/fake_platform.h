@@ -17,7 +17,9 @@ public:
     std::deque<int> keys;                 // the keys to hand out; the end counts as Esc
     std::deque<bool> directoryAnswers;    // answers to the directory tests, in order; then false
     std::set<std::string> missingFolders; // folders that cannot be entered
-    std::vector<std::string> log;         // "write:", "key:", "isdir:", "chdir:", "run:" entries
+    std::set<std::string> otherThings;    // paths where something other than a folder stands
+    bool linksRemovable = true;           // the answer of removeLinks
+    std::vector<std::string> log;         // "write:", "key:", "isdir:", "exists:", "unlink:", "chdir:", "run:"
 
     void write(std::string_view text) override {
         // Consecutive writes form one entry: only their concatenation is seen.
@@ -44,6 +46,14 @@ public:
             directoryAnswers.pop_front();
         }
         return answer;
+    }
+    bool exists(std::string_view path) override {
+        log.push_back("exists:" + std::string(path));
+        return otherThings.count(std::string(path)) != 0;
+    }
+    bool removeLinks(std::string_view path) override {
+        log.push_back("unlink:" + std::string(path));
+        return linksRemovable;
     }
     bool changeDirectory(std::string_view path) override {
         log.push_back("chdir:" + std::string(path));

@@ -71,16 +71,18 @@ TEST_P(FlowTest, LaunchKeys) {
         const char* what;
         bool installed;
         bool payloadMissing;
+        bool fileInTheWay;
         std::vector<std::string> after;
     };
+    const std::string isdir = "isdir:" + install(), exists = "exists:" + install();
     const Case cases[] = {
-        {"installed", true, false, {"isdir:" + install(), "run:dosboxportable.exe"}},
-        {"first launch",
-         false,
-         false,
-         {"isdir:" + install(), "chdir:" + folder, xcopy, "chdir:..", "run:dosboxportable.exe"}},
+        {"installed", true, false, false, {isdir, "run:dosboxportable.exe"}},
+        {"first launch", false, false, false,
+         {isdir, exists, "chdir:" + folder, xcopy, "chdir:..", "run:dosboxportable.exe"}},
         // No copy from the wrong folder, and no step up out of the program's own folder.
-        {"payload missing", false, true, {"isdir:" + install(), "chdir:" + folder, "run:dosboxportable.exe"}},
+        {"payload missing", false, true, false, {isdir, exists, "chdir:" + folder, "run:dosboxportable.exe"}},
+        // A file at the install path is the user's: nothing is copied onto it.
+        {"file at the install path", false, false, true, {isdir, exists, "run:dosboxportable.exe"}},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'1', 13, 10}) {
@@ -88,6 +90,7 @@ TEST_P(FlowTest, LaunchKeys) {
             fake.keys = {key};
             fake.directoryAnswers = {c.installed};
             if (c.payloadMissing) fake.missingFolders.insert(folder);
+            if (c.fileInTheWay) fake.otherThings.insert(install());
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key)};
             expected.insert(expected.end(), c.after.begin(), c.after.end());
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
@@ -96,38 +99,41 @@ TEST_P(FlowTest, LaunchKeys) {
 }
 
 TEST_P(FlowTest, UninstallKeys) {
+    const std::string isdir = "isdir:" + install(), unlink = "unlink:" + install();
     const std::vector<std::string> deletes = {
         "chdir:c:\\",
         "run:del " + install() + "\\*.* /s /q",
         "run:rd " + install() + " /s /q",
         "run:DELTREE /Y C:\\" + GetParam().upper,
-        "run:cls",
-        "isdir:" + install(),
     };
     struct Case {
         const char* what;
         std::deque<bool> directories;
+        bool linksRemovable;
         std::vector<std::string> after;
     };
-    auto withDeletes = [&](Screen report) {
-        std::vector<std::string> v = {"isdir:" + install()};
-        v.insert(v.end(), deletes.begin(), deletes.end());
-        v.push_back(screen(report));
-        v.push_back("run:pause>nul");
+    auto report = [&](std::vector<std::string> v, bool withDeletes, Screen shown) {
+        if (withDeletes) v.insert(v.end(), deletes.begin(), deletes.end());
+        v.insert(v.end(), {"run:cls", isdir, screen(shown), "run:pause>nul"});
         return v;
     };
+    const Screen success = edition().uninstallSuccessScreen, failed = edition().uninstallFailedScreen;
     const Case cases[] = {
-        {"not installed",
-         {false},
-         {"isdir:" + install(), "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
-        {"removed", {true, false}, withDeletes(edition().uninstallSuccessScreen)},
-        {"still there after the deletes", {true, true}, withDeletes(edition().uninstallFailedScreen)},
+        {"not installed", {false}, true,
+         {isdir, "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
+        {"removed", {true, true, false}, true, report({isdir, unlink, isdir}, true, success)},
+        {"still there after the deletes", {true, true, true}, true, report({isdir, unlink, isdir}, true, failed)},
+        // The install path was a link: removing it was the whole uninstall.
+        {"a link at the install path", {true, false, false}, true, report({isdir, unlink, isdir}, false, success)},
+        // A link that cannot be removed keeps every delete command away.
+        {"a link left in place", {true, true}, false, report({isdir, unlink}, false, failed)},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'2', 8}) {
             FakePlatform fake;
             fake.keys = {key};
             fake.directoryAnswers = c.directories;
+            fake.linksRemovable = c.linksRemovable;
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key)};
             expected.insert(expected.end(), c.after.begin(), c.after.end());
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
