@@ -1,0 +1,138 @@
+// What every test of the Windows programs under Wine shares: one Wine prefix
+// for the whole run, a throwaway ship folder per test, and a way to run a
+// program on a pseudo-terminal and type keys at it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "editions/english/english.h"
+#include "editions/german/german.h"
+#include "tests/fake_platform.h"
+#include "tests/terminal.h"
+#include "tests/tree.h"
+
+namespace tembrel {
+
+using namespace tembrel::testing;
+
+// One Wine prefix for the whole run, with its wineserver kept alive so that
+// each program starts in a second or two.
+class WinePrefix : public ::testing::Environment {
+public:
+    static inline fs::path root;
+    static std::vector<std::string> env() {
+        return {"WINEPREFIX=" + (root / "prefix").string(), "HOME=" + (root / "home").string(),
+                "PATH=" + std::string(getenv("PATH")), "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+                "LANG=C.UTF-8", "TERM=xterm"};
+    }
+    static fs::path driveC() { return root / "prefix" / "drive_c"; }
+
+    void SetUp() override {
+        char pattern[] = "/tmp/launcher-wine-XXXXXX";
+        root = mkdtemp(pattern);
+        fs::create_directories(root / "home");
+        // The server first, told to stay for the whole run, then the prefix. wineboot complains
+        // of the 32-bit half where only 64-bit Wine is installed; what counts
+        // is that a drive C with Windows on it exists.
+        fs::create_directories(root / "prefix");
+        ASSERT_EQ(run("wineserver -p"), 0) << "could not start a wineserver";
+        run("wineboot -i");
+        ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32")) << "could not create a Wine prefix";
+    }
+    void TearDown() override {
+        run("wineserver -k");
+        fs::remove_all(root);
+    }
+
+private:
+    static int run(const std::string& command) {
+        std::string line;
+        for (const std::string& e : env()) line += "'" + e + "' ";
+        return std::system(("env " + line + command + " >/dev/null 2>&1").c_str());
+    }
+};
+
+struct WineCase {
+    const char* name;
+    const Edition* edition;
+    std::string exe;
+    std::string folder;
+    std::string prompt;
+    std::string notice;
+    std::string success;
+    std::string notFound;
+};
+inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
+
+inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
+                       "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
+                       "could not uninstall Tembrel"};
+inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
+                      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
+                      "konnte Tembrelo nicht deinstallieren"};
+
+class UnderWine : public ::testing::TestWithParam<WineCase> {
+protected:
+    void SetUp() override {
+        ship_ = WinePrefix::root / "ship";
+        fs::remove_all(ship_);
+        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt"})
+            fs::remove_all(WinePrefix::driveC() / name);
+        const fs::path payload = ship_ / folder();
+        writeFile(payload / "QBASIC.EXE", "qbasic");
+        writeFile(payload / "sub" / "deep" / "data.bin", "data");
+        writeFile(payload / ".hidden", "dot");  // Wine shows dot files as hidden
+        fs::create_directories(payload / "empty");
+        fs::copy_file(WINDOWS_PROGRAMS "/" + GetParam().exe, ship_ / GetParam().exe);
+        fs::copy_file(STAND_IN_EMULATOR, ship_ / "dosboxportable.exe");
+    }
+
+    const std::string& folder() const { return GetParam().folder; }
+    fs::path install() const { return WinePrefix::driveC() / folder(); }
+    std::vector<std::string> argv() const { return {WINE, GetParam().exe}; }
+    std::string started() const { return readFile(WinePrefix::driveC() / "started.txt"); }
+
+    // Runs the program and types `key` once the menu is up; where `waitFor` is
+    // given, waits for that text, checks that the program waits, and types one
+    // more key. Returns what the terminal showed.
+    std::string runWith(const std::string& key, const std::string& waitFor = "") {
+        Terminal t(argv(), ship_.string(), WinePrefix::env());
+        EXPECT_TRUE(t.waitFor(GetParam().prompt, 30000)) << t.output();
+        // Wine's console may still be setting up the terminal when the prompt
+        // shows, and a key typed then can be lost: let it settle first.
+        t.stillRunningAfter(500);
+        t.type(key);
+        if (!waitFor.empty()) {
+            EXPECT_TRUE(t.waitFor(waitFor, 60000)) << t.output();
+            EXPECT_TRUE(t.stillRunningAfter(500)) << "waits for one more key";
+            t.type("x");
+        }
+        const int status = t.wait(60000);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return t.output();
+    }
+
+    fs::path ship_;
+};
+
+// "Z:\tmp\...\ship" as Windows names the ship folder.
+inline std::string windowsName(const fs::path& path) {
+    std::string name = "Z:" + path.string();
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+inline bool equalsIgnoringCase(std::string a, std::string b) {
+    for (char& c : a) c = static_cast<char>(tolower(c));
+    for (char& c : b) c = static_cast<char>(tolower(c));
+    return a == b;
+}
+
+}  // namespace tembrel
