@@ -4,21 +4,48 @@
 #include <direct.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/oem.h"
 #include "platform/platform.h"
+#include "platform/windows_ops.h"
+#include "platform/windows_paths.h"
 
 namespace tembrel {
 
 namespace {
+
+// Ctrl+C and Ctrl+Break belong to the command that runs at the time, which
+// handles them itself; the launcher waits for it and ends as always. At the
+// menu the key read takes Ctrl+C as a key. Unlike ignoring the events
+// outright, a handler is not passed on to the commands.
+BOOL WINAPI leaveInterruptsToTheCommand(DWORD event) {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
+// The payload and the emulator starter lie beside the program, whatever
+// folder it was started from (a shortcut, the Run dialog, another prompt).
+void enterProgramFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return;
+        if (n < path.size()) {
+            SetCurrentDirectoryW(folderOfProgram(std::wstring_view(path.data(), n)).c_str());
+            return;
+        }
+        path.resize(path.size() * 2);
+    }
+}
 
 class WindowsPlatform final : public Platform {
 public:
     WindowsPlatform() : out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
         DWORD mode;
         console_ = GetConsoleMode(out_, &mode) != 0;
+        SetConsoleCtrlHandler(leaveInterruptsToTheCommand, TRUE);
+        enterProgramFolder();
     }
 
     // On a console the text goes out through the wide console API, so its OEM
@@ -51,19 +78,19 @@ public:
     int readKey() override { return _getch(); }
 
     bool isDirectory(std::string_view path) override {
-        const DWORD attributes = GetFileAttributesA(std::string(path).c_str());
+        const DWORD attributes = GetFileAttributesW(widen(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
     bool exists(std::string_view path) override {
-        return GetFileAttributesA(std::string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
-    bool removeLinks(std::string_view) override { return true; }
+    bool removeLinks(std::string_view path) override { return removeReparsePoints(widen(path)); }
 
     bool changeDirectory(std::string_view path) override { return _chdir(std::string(path).c_str()) == 0; }
 
-    void run(std::string_view line) override { std::system(std::string(line).c_str()); }
+    void run(std::string_view line) override { runCommandLine(line); }
 
 private:
     HANDLE out_;

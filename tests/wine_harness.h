@@ -68,22 +68,23 @@ struct WineCase {
     std::string notice;
     std::string success;
     std::string notFound;
+    std::string failed;
 };
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
 inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
                        "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
-                       "could not uninstall Tembrel"};
+                       "could not uninstall Tembrel", "could not remove the folder"};
 inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
                       "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
-                      "konnte Tembrelo nicht deinstallieren"};
+                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen"};
 
 class UnderWine : public ::testing::TestWithParam<WineCase> {
 protected:
     void SetUp() override {
         ship_ = WinePrefix::root / "ship";
         fs::remove_all(ship_);
-        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt"})
+        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt", "comspec.txt"})
             fs::remove_all(WinePrefix::driveC() / name);
         const fs::path payload = ship_ / folder();
         writeFile(payload / "QBASIC.EXE", "qbasic");
@@ -103,7 +104,13 @@ protected:
     // given, waits for that text, checks that the program waits, and types one
     // more key. Returns what the terminal showed.
     std::string runWith(const std::string& key, const std::string& waitFor = "") {
-        Terminal t(argv(), ship_.string(), WinePrefix::env());
+        return runAt(argv(), ship_, key, waitFor);
+    }
+
+    // The same with another command line, started in another folder.
+    std::string runAt(const std::vector<std::string>& command, const fs::path& folder, const std::string& key,
+                      const std::string& waitFor = "") {
+        Terminal t(command, folder.string(), WinePrefix::env());
         EXPECT_TRUE(t.waitFor(GetParam().prompt, 30000)) << t.output();
         // Wine's console may still be setting up the terminal when the prompt
         // shows, and a key typed then can be lost: let it settle first.
