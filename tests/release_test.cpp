@@ -6,20 +6,18 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/tree.h"
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using tembrel::testing::readFile;
 
 std::string outputOf(const std::string& command) {
     std::string out;
@@ -31,40 +29,25 @@ std::string outputOf(const std::string& command) {
     return out;
 }
 
-struct Shipped {
-    const char* name;
-    std::string path;
-    std::string objdump;
-};
-void PrintTo(const Shipped& s, std::ostream* os) { *os << s.name; }
-
-class ShippedProgram : public ::testing::TestWithParam<Shipped> {};
-
-TEST_P(ShippedProgram, IsStrippedAndNamesNoBuildFolder) {
-    const std::string sections = outputOf(GetParam().objdump + " -h '" + GetParam().path + "'");
-    ASSERT_NE(sections.find(".text"), std::string::npos) << sections;
-    EXPECT_EQ(sections.find(".debug"), std::string::npos) << sections;
-    const std::string bytes = readFile(GetParam().path);
-    for (const char* folder : {SOURCE_DIR, BINARY_DIR}) EXPECT_EQ(bytes.find(folder), std::string::npos) << folder;
-}
-
-std::vector<Shipped> shippedPrograms() {
-    std::vector<Shipped> programs;
+// Each program that ships, with the objdump that reads it.
+TEST(ShippedPrograms, AreStrippedAndNameNoBuildFolder) {
+    std::vector<std::pair<std::string, std::string>> programs;
 #ifdef TEMBREL_LAUNCH
-    programs.push_back({"TembrelLaunch", TEMBREL_LAUNCH, "objdump"});
-    programs.push_back({"TembreloStart", TEMBRELO_START, "objdump"});
+    programs = {{TEMBREL_LAUNCH, "objdump"}, {TEMBRELO_START, "objdump"}};
 #endif
 #ifdef WINDOWS_PROGRAMS
     for (const char* name : {"TembrelLaunch", "TembreloStart"})
-        programs.push_back({name, WINDOWS_PROGRAMS "/" + std::string(name) + ".exe", MINGW_OBJDUMP});
+        programs.push_back({WINDOWS_PROGRAMS "/" + std::string(name) + ".exe", MINGW_OBJDUMP});
 #endif
-    return programs;
+    for (const auto& [path, objdump] : programs) {
+        const std::string sections = outputOf(objdump + " -h '" + path + "'");
+        EXPECT_NE(sections.find(".text"), std::string::npos) << path << sections;
+        EXPECT_EQ(sections.find(".debug"), std::string::npos) << path << sections;
+        const std::string bytes = readFile(path);
+        for (const char* folder : {SOURCE_DIR, BINARY_DIR})
+            EXPECT_EQ(bytes.find(folder), std::string::npos) << path << " names " << folder;
+    }
 }
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ShippedProgram);
-INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, ::testing::ValuesIn(shippedPrograms()),
-                         [](const auto& info) {
-                             return info.param.name + std::string(info.param.path.ends_with(".exe") ? "Exe" : "");
-                         });
 
 #ifdef WINDOWS_PROGRAMS
 
@@ -94,60 +77,46 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       "strchr", "strcmp", "strerror", "strlen", "strncmp", "system", "vfprintf", "wcslen"}},
 };
 
-// Parts of names that came with Windows Vista or later: none may be imported,
-// nor slip into the list above.
+// Parts of names that came with Windows Vista or later: none may slip into the
+// list above.
 const std::vector<std::string> vistaNames = {
     "GetTickCount64", "SRWLock", "ConditionVariable", "Fls", "InitOnce", "CreateSymbolicLink",
     "GetFinalPathNameByHandle", "InitializeCriticalSectionEx", "CreateEventEx", "CreateMutexEx",
-    "CreateSemaphoreEx", "GetFileInformationByHandleEx", "SetFileInformationByHandle", "CompareStringEx",
-    "LCMapStringEx", "GetLocaleInfoEx", "GetCurrentProcessorNumber", "FlushProcessWriteBuffers",
-    "QueryFullProcessImageName", "CancelIoEx", "GetQueuedCompletionStatusEx", "CreateThreadpool",
-    "GetSystemTimePreciseAsFileTime", "GetErrorMode", "WerRegister"};
+    "CreateSemaphoreEx", "GetFileInformationByHandleEx", "CompareStringEx", "LCMapStringEx", "CancelIoEx"};
 
 // "DLL Name: X" followed by the functions imported from X, as objdump -p lists them.
-std::map<std::string, std::vector<std::string>> importsOf(const std::string& exe) {
+std::vector<std::pair<std::string, std::string>> importsOf(const std::string& exe) {
     std::istringstream dump(outputOf(MINGW_OBJDUMP " -p '" + exe + "'"));
-    std::map<std::string, std::vector<std::string>> imports;
-    std::vector<std::string>* functions = nullptr;
+    std::vector<std::pair<std::string, std::string>> imports;
+    std::string dll;
     for (std::string line; std::getline(dump, line);) {
         std::istringstream words(line);
         std::string first, second, third;
         words >> first >> second >> third;
         if (first == "DLL" && second == "Name:") {
             for (char& c : third) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-            functions = &imports[third];
+            dll = third;
         } else if (first.empty()) {
-            functions = nullptr;
-        } else if (functions != nullptr && first != "vma:" && !third.empty()) {
-            functions->push_back(third);
+            dll.clear();
+        } else if (!dll.empty() && first != "vma:" && !third.empty()) {
+            imports.emplace_back(dll, third);
         }
     }
     return imports;
 }
 
-struct WindowsProgram {
-    const char* name;
-    const char* folder;
-};
-void PrintTo(const WindowsProgram& p, std::ostream* os) { *os << p.name; }
-
-class WindowsRelease : public ::testing::TestWithParam<WindowsProgram> {
+// Each Windows program and its folder name, which its version resource names.
+class WindowsRelease : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
 protected:
-    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().name) + ".exe"; }
+    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().first) + ".exe"; }
 };
 
 TEST_P(WindowsRelease, ImportsOnlyWhatWindowsXpHas) {
     const auto imports = importsOf(exe());
     ASSERT_FALSE(imports.empty());
-    for (const auto& [dll, functions] : imports) {
-        const auto known = xpFunctions.find(dll);
-        ASSERT_NE(known, xpFunctions.end()) << dll;
-        for (const std::string& function : functions) {
-            EXPECT_TRUE(known->second.contains(function)) << dll << ": " << function << " is not known to be in XP";
-            for (const std::string& vista : vistaNames)
-                EXPECT_EQ(function.find(vista), std::string::npos) << dll << ": " << function;
-        }
-    }
+    for (const auto& [dll, function] : imports)
+        EXPECT_TRUE(xpFunctions.contains(dll) && xpFunctions.at(dll).contains(function))
+            << dll << ": " << function << " is not known to be in Windows XP SP3";
     for (const auto& [dll, functions] : xpFunctions)
         for (const std::string& function : functions)
             for (const std::string& vista : vistaNames) EXPECT_EQ(function.find(vista), std::string::npos) << function;
@@ -178,15 +147,14 @@ TEST_P(WindowsRelease, Is32BitForWindowsXpSmallAndVersioned) {
         for (char c : s) out += {c, '\0'};
         return out;
     };
-    for (const std::string& s : {std::string("ProductName"), std::string(GetParam().folder), std::string("1.002"),
+    for (const std::string& s : {std::string("ProductName"), std::string(GetParam().second), std::string("1.002"),
                                  std::string("FileDescription")})
         EXPECT_NE(bytes.find(utf16(s)), std::string::npos) << s;
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, WindowsRelease,
-                         ::testing::Values(WindowsProgram{"TembrelLaunch", "Tembrel"},
-                                           WindowsProgram{"TembreloStart", "Tembrelo"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(std::pair{"TembrelLaunch", "Tembrel"}, std::pair{"TembreloStart", "Tembrelo"}),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 #endif
 
