@@ -23,12 +23,14 @@ namespace tembrel {
 using namespace tembrel::testing;
 
 // One Wine prefix for the whole run, with its wineserver kept alive so that
-// each program starts in a second or two.
+// each program starts in a second or two. The prefix is a 32-bit Windows XP,
+// the oldest Windows the programs are built for: no 64-bit part of Wine is
+// needed, and the programs meet the 32-bit cmd, xcopy, del and rd.
 class WinePrefix : public ::testing::Environment {
 public:
     static inline fs::path root;
     static std::vector<std::string> env() {
-        return {"WINEPREFIX=" + (root / "prefix").string(), "HOME=" + (root / "home").string(),
+        return {"WINEPREFIX=" + (root / "prefix").string(), "WINEARCH=win32", "HOME=" + (root / "home").string(),
                 "PATH=" + std::string(getenv("PATH")), "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
                 "LANG=C.UTF-8", "TERM=xterm"};
     }
@@ -38,13 +40,13 @@ public:
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
         fs::create_directories(root / "home");
-        // The server first, told to stay for the whole run, then the prefix. wineboot complains
-        // of the 32-bit half where only 64-bit Wine is installed; what counts
-        // is that a drive C with Windows on it exists.
+        // The server first, told to stay for the whole run, then the prefix.
         fs::create_directories(root / "prefix");
         ASSERT_EQ(run("wineserver -p"), 0) << "could not start a wineserver";
         run("wineboot -i");
         ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32")) << "could not create a Wine prefix";
+        ASSERT_FALSE(fs::exists(driveC() / "windows" / "syswow64")) << "the Wine prefix is not 32-bit";
+        ASSERT_EQ(run("wine winecfg -v winxp"), 0) << "could not make the Wine prefix a Windows XP";
     }
     void TearDown() override {
         run("wineserver -k");

@@ -67,37 +67,6 @@ TEST_P(UnderWine, RedirectedOutputKeepsTheOemBytes) {
     EXPECT_EQ(readFile(out), expected);
 }
 
-// Each program runs on a clean Windows: it imports only system DLLs, and it
-// carries its version resource.
-TEST_P(UnderWine, ProgramIsSelfContained) {
-    const std::string exe = WINDOWS_PROGRAMS "/" + GetParam().exe;
-    FILE* pipe = popen(("x86_64-w64-mingw32-objdump -p '" + exe + "'").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string dump;
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) dump.append(buffer, n);
-    pclose(pipe);
-    const std::vector<std::string> system = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll"};
-    std::size_t found = 0;
-    for (std::size_t at = dump.find("DLL Name: "); at != std::string::npos; at = dump.find("DLL Name: ", at + 1)) {
-        std::string dll = dump.substr(at + 10, dump.find('\n', at) - at - 10);
-        for (char& c : dll) c = static_cast<char>(tolower(c));
-        EXPECT_TRUE(std::find(system.begin(), system.end(), dll) != system.end()) << dll;
-        ++found;
-    }
-    EXPECT_GT(found, 0u);
-
-    auto utf16 = [](const std::string& s) {
-        std::string out;
-        for (char c : s) out += {c, '\0'};
-        return out;
-    };
-    const std::string bytes = readFile(exe);
-    for (const std::string& s : {std::string("ProductName"), GetParam().folder, std::string("1.002"),
-                                 std::string("FileDescription")})
-        EXPECT_NE(bytes.find(utf16(s)), std::string::npos) << s;
-}
-
 INSTANTIATE_TEST_SUITE_P(Editions, UnderWine, ::testing::Values(english, german),
                          [](const auto& info) { return std::string(info.param.name); });
 
