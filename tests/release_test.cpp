@@ -74,7 +74,7 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       "__setusermatherr", "_amsg_exit", "_cexit", "_chdir", "_close", "_errno", "_getch", "_initterm", "_iob",
       "_onexit", "_read", "abort", "atoi", "calloc", "exit", "fprintf", "fputc", "fputs", "free", "fwrite",
       "localeconv", "malloc", "memchr", "memcmp", "memcpy", "memmove", "memset", "realloc", "setlocale", "signal",
-      "strchr", "strcmp", "strerror", "strlen", "strncmp", "system", "vfprintf", "wcslen"}},
+      "strchr", "strcmp", "strerror", "strlen", "strncmp", "system", "vfprintf", "wcslen", "_wsystem"}},
 };
 
 // Parts of names that came with Windows Vista or later: none may slip into the
