@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +24,10 @@ namespace tembrel {
 namespace {
 
 // The terminal settings found at the first key read. They are put back after
-// every read, at exit, and when a signal ends the program during a read.
+// every read, at exit, while the program is stopped, and when a signal ends
+// the program during a read.
 struct termios savedTerminal;
+struct termios rawTerminal;
 bool terminalSaved = false;
 volatile sig_atomic_t terminalRaw = 0;
 
@@ -42,45 +45,105 @@ void restoreAndDie(int signal) {
     raise(signal);
 }
 
+// On resume (SIGCONT): whoever had the terminal meanwhile may have changed
+// it, so raw mode goes back on if a read is under way.
+void resumeRawMode(int) {
+    const int error = errno;
+    if (terminalRaw) tcsetattr(STDIN_FILENO, TCSANOW, &rawTerminal);
+    errno = error;
+}
+
+// On a stop request (SIGTSTP, from job control): the terminal goes back to
+// its settings while the program is stopped, and raw mode comes back on resume.
+void stopWithTerminalRestored(int signal) {
+    const int error = errno;
+    if (terminalRaw) tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    struct sigaction stop {}, handler {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(signal, &stop, &handler);
+    // The signal is blocked while its handler runs: raised now, it stops the
+    // program the moment it is unblocked.
+    raise(signal);
+    sigset_t set, old;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, &old);
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    sigaction(signal, &handler, nullptr);
+    resumeRawMode(SIGCONT);
+    errno = error;
+}
+
+void handle(int signal, void (*handler)(int), int flags) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
 void saveTerminalOnce() {
     if (terminalSaved) return;
     terminalSaved = true;
     tcgetattr(STDIN_FILENO, &savedTerminal);
+    rawTerminal = savedTerminal;
+    // No echo, no line editing, no signal keys (Ctrl+C is a key as on
+    // Windows), Enter arrives as 13. Output processing stays on so that a
+    // line feed still starts a new line.
+    rawTerminal.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+    rawTerminal.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
+    rawTerminal.c_cc[VMIN] = 1;
+    rawTerminal.c_cc[VTIME] = 0;
     std::atexit(restoreTerminal);
-    struct sigaction action {};
-    action.sa_handler = restoreAndDie;
-    action.sa_flags = SA_RESETHAND | SA_NODEFER;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) handle(signal, restoreAndDie, SA_RESETHAND | SA_NODEFER);
+    handle(SIGTSTP, stopWithTerminalRestored, SA_RESTART);
+    handle(SIGCONT, resumeRawMode, SA_RESTART);
 }
 
 void enterRawMode() {
     saveTerminalOnce();
-    struct termios raw = savedTerminal;
-    // No echo, no line editing, no signal keys (Ctrl+C is a key as on
-    // Windows), Enter arrives as 13. Output processing stays on so that a
-    // line feed still starts a new line.
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
-    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
     terminalRaw = 1;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    tcsetattr(STDIN_FILENO, TCSANOW, &rawTerminal);
 }
 
-void writeAll(int fd, std::string_view text) {
+// Waits until the descriptor is ready; false when `waitMs` passed first
+// (waitMs < 0 waits as long as it takes).
+bool waitUntilReady(int fd, short events, int waitMs) {
+    struct pollfd p = {fd, events, 0};
+    int ready;
+    while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
+    }
+    return ready > 0;
+}
+
+// Writes the whole text; false (errno set) when it could not.
+bool writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = ::write(fd, text.data(), text.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
+        // An output left non-blocking by whoever started the program.
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(fd, POLLOUT, -1)) continue;
+        if (n <= 0) return false;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
+    return true;
 }
 
 class PosixPlatform final : public Platform, private ByteSource {
 public:
-    PosixPlatform() : driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {}
-    ~PosixPlatform() override { flush(); }
+    // Drive C and the working folder are taken once, from the folder the
+    // program starts in: a relative WINEPREFIX means the same folder however
+    // the working folder changes later.
+    PosixPlatform() : folder_(startFolder()), driveC_(joinByName(folder_, driveCFolder(getenv("WINEPREFIX"), getenv("HOME")))) {
+        keepRunningOnWriteFailures();
+    }
+    ~PosixPlatform() override {
+        flush();
+        // Keys typed but not read belong to this program, not to the shell
+        // that takes the terminal back.
+        if (isatty(STDIN_FILENO)) tcflush(STDIN_FILENO, TCIFLUSH);
+    }
 
     void write(std::string_view text) override {
         if (hasNonAscii(text) && utf8()) {
@@ -125,14 +188,32 @@ public:
         return unlink(host.c_str()) == 0;
     }
 
-    bool changeDirectory(std::string_view path) override { return chdir(hostPath(path).c_str()) == 0; }
+    // Folders change by name, as on Windows: ".." leads back to the folder
+    // a link was entered from, not to the parent of where the link points.
+    bool changeDirectory(std::string_view path) override {
+        const std::string host = hostPath(path);
+        if (folder_.empty()) return chdir(host.c_str()) == 0;
+        const std::string target = joinByName(folder_, host);
+        if (chdir(target.c_str()) != 0) return false;
+        folder_ = target;
+        return true;
+    }
 
     void run(std::string_view line) override {
         flush();
         const CommandLine command = parseCommandLine(line);
         CommandOutput output;
+        const bool fileCommand = command.is("xcopy") || command.is("del") || command.is("erase") ||
+                                 command.is("rd") || command.is("rmdir");
+        if (fileCommand) {
+            // Each line goes out as soon as it is made; names are the disk's
+            // bytes, shown as the terminal can take them, never converted.
+            output.utf8 = utf8();
+            output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
+        }
         if (command.is("cls")) {
-            write(isatty(STDOUT_FILENO) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
+            // Escape sequences only for a terminal known to understand them.
+            write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
         } else if (command.is("pause")) {
             if (!command.outputToNul) write("Press any key to continue . . . ");
             readKey();
@@ -159,28 +240,50 @@ public:
     }
 
 private:
+    static std::string startFolder() {
+        char buffer[PATH_MAX];
+        return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+    }
+
     std::string hostPath(std::string_view dosPath) const { return resolvePath(mapDosPath(dosPath, driveC_)); }
 
     void flush() {
-        writeAll(STDOUT_FILENO, pending_);
+        writeOut(pending_);
         pending_.clear();
+    }
+
+    // Standard output that cannot be written (a closed pipe, a full disk) is
+    // reported once on the error output; the run goes on.
+    void writeOut(std::string_view text) {
+        if (writeAll(STDOUT_FILENO, text) || outputFailed_) return;
+        outputFailed_ = true;
+        const std::string message = std::string("Cannot write the output: ") + std::strerror(errno) + "\n";
+        writeAll(STDERR_FILENO, message);
+    }
+
+    void emit(CommandOutput& output, bool outputToNul) {
+        flush();
+        if (!outputToNul) writeOut(output.out);
+        writeAll(STDERR_FILENO, output.err);
+        output.out.clear();
+        output.err.clear();
     }
 
     // ByteSource: the terminal, one byte at a time, so that nothing beyond
     // the keystroke is taken from the input.
     int next(int waitMs) override {
-        if (waitMs >= 0) {
-            struct pollfd p = {STDIN_FILENO, POLLIN, 0};
-            int ready;
-            while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
-            }
-            if (ready <= 0) return noByte;
+        if (waitMs >= 0 && !waitUntilReady(STDIN_FILENO, POLLIN, waitMs)) return noByte;
+        while (true) {
+            unsigned char byte;
+            const ssize_t n = read(STDIN_FILENO, &byte, 1);
+            if (n == 1) return byte;
+            if (n < 0 && errno == EINTR) continue;
+            // An input left non-blocking by whoever started the program:
+            // nothing typed yet is no end of input.
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(STDIN_FILENO, POLLIN, waitMs))
+                continue;
+            return noByte;
         }
-        unsigned char byte;
-        ssize_t n;
-        while ((n = read(STDIN_FILENO, &byte, 1)) < 0 && errno == EINTR) {
-        }
-        return n == 1 ? byte : noByte;
     }
 
     int eraseChar() override {
@@ -192,15 +295,22 @@ private:
         // Asked only when a text or a key needs it: most runs never pay for
         // loading the locale.
         if (utf8_ < 0) {
-            setlocale(LC_CTYPE, "");
-            utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? 1 : 0;
+            // A locale that is not installed still says what the terminal
+            // speaks: its name decides.
+            if (setlocale(LC_CTYPE, "") != nullptr) {
+                utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? 1 : 0;
+            } else {
+                utf8_ = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG"))) ? 1 : 0;
+            }
         }
         return utf8_ == 1;
     }
 
+    std::string folder_;  // the working folder, by name
     const std::string driveC_;
     std::string pending_;
     int utf8_ = -1;
+    bool outputFailed_ = false;
 };
 
 }  // namespace

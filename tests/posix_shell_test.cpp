@@ -90,10 +90,11 @@ TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
     EXPECT_EQ(readFile(c("Tembrel")), "precious");
 }
 
-TEST_F(ShellTest, XcopyFollowsFileLinksAndSurvivesLoops) {
+TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
     writeFile("outside.txt", "target");
     writeFile("P/a.txt", "a");
-    fs::create_symlink("../outside.txt", "P/file-link");
+    fs::create_symlink("a.txt", "P/file-link");
+    fs::create_symlink("../outside.txt", "P/outside-link");
     fs::create_symlink("loop2", "P/loop1");
     fs::create_symlink("loop1", "P/loop2");
     fs::create_symlink("..", "P/up");
@@ -102,9 +103,9 @@ TEST_F(ShellTest, XcopyFollowsFileLinksAndSurvivesLoops) {
     fs::current_path("P");
     const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
     EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{{"a.txt", "file 420 a"},
-                                                                      {"file-link", "file 420 target"}}));
+                                                                      {"file-link", "file 420 a"}}));
     EXPECT_EQ(output.out.substr(output.out.size() - 17), "2 File(s) copied\n");
-    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling"})
+    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling", "outside-link"})
         EXPECT_NE(output.err.find(skipped), std::string::npos) << skipped;
 }
 
@@ -182,6 +183,8 @@ TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
     setenv("PATH", (root_ / "ship" / "bin").c_str(), 1);
     EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string());
     writeFile("Tool", "local");
+    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string()) << "not executable: no program";
+    chmod("Tool", 0744);
     EXPECT_EQ(findProgram("tool"), "./Tool");
     EXPECT_EQ(findProgram("DELTREE"), "");
     setenv("PATH", oldPath.c_str(), 1);
