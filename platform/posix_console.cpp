@@ -62,10 +62,12 @@ std::string shownName(std::string_view name, bool utf8) {
 }
 
 bool namesUtf8(std::string_view locale) {
+    // The code set follows the dot; a name that is only a code set ("UTF-8",
+    // as some systems set LC_CTYPE) names it too.
     const std::size_t dot = locale.find('.');
-    if (dot == std::string_view::npos) return false;
+    const std::size_t start = dot == std::string_view::npos ? 0 : dot + 1;
     std::string codeset;
-    for (char c : locale.substr(dot + 1, locale.find('@', dot) - dot - 1)) {
+    for (char c : locale.substr(start, locale.find('@', start) - start)) {
         if (c != '-' && c != '_') codeset += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return codeset == "utf8";

@@ -152,7 +152,9 @@ private:
     }
 
     // A link is followed only to a file or folder inside the folder copied:
-    // anything else would copy what the payload does not hold.
+    // anything else would copy what the payload does not hold. A folder
+    // inside is copied in its own place, and only there, unless its place is
+    // left out (a dot folder without /h): each folder is copied once.
     void followLink(FolderChain& src, FolderChain& dst, const std::string& name, const std::string& real,
                     const std::string& shown) {
         char* resolved = real.empty() ? nullptr : realpath((real + "/" + name).c_str(), nullptr);
@@ -169,7 +171,12 @@ private:
         } else if (stat(target.c_str(), &st) != 0) {
             skip(shown, errorText(errno));
         } else if (S_ISDIR(st.st_mode)) {
-            if (recurse_) copySubfolder(src, dst, name, true, target, shown);
+            if (!recurse_) return;
+            if (hidden_ || target.find("/.", root_.size()) == std::string::npos) {
+                skip(shown, "the folder it leads to is copied in its own place");
+            } else {
+                copySubfolder(src, dst, name, true, target, shown);
+            }
         } else if (S_ISREG(st.st_mode)) {
             if (wildcardMatch(pattern_, name)) copyFile(src.fd(), dst.fd(), name, true, shown);
         } else {

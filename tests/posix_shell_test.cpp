@@ -192,3 +192,82 @@ TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
 
 }  // namespace
 }  // namespace tembrel
+
+namespace tembrel {
+namespace {
+
+TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
+    writeFile("P/b.txt", "b");
+    writeFile("P/a.txt", "a");
+    writeFile("P/sub/c.txt", "c");
+    fs::current_path("P");
+    std::vector<std::string> lines;
+    CommandOutput output;
+    output.progress = [&](CommandOutput& o) {
+        lines.push_back(o.out);
+        o.out.clear();
+    };
+    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), driveC_, output);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
+}
+
+TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
+    struct Case {
+        std::string name;
+        bool utf8;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"plain name.txt", false, "plain name.txt"},
+        {"\x1b[2J\a\n\r\t\x7f", true, "?[2J?????"},
+        {"caf\xc3\xa9", true, "caf\xc3\xa9"},
+        {"caf\xc3\xa9", false, "caf??"},
+        {"\xf0\x9f\x98\x80", true, "\xf0\x9f\x98\x80"},
+        {"\x9b" "31m", true, "?31m"},          // a C1 control byte
+        {"\xc2\x9b" "31m", true, "??31m"},     // the same as UTF-8
+        {"\xe0\x80\xaf\xed\xa0\x80", true, "??????"},  // overlong, surrogate
+        {"end\xc3", true, "end?"},             // cut short
+    };
+    for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
+}
+
+TEST(Console, Utf8IsTakenFromTheLocaleName) {
+    struct Case {
+        const char* lcAll;
+        const char* lcCtype;
+        const char* lang;
+        bool utf8;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", true}, {"", "", "en_US.utf8", true},
+        {"C", nullptr, "de_DE.UTF-8", false},    {nullptr, "xx_XX.UTF8@euro", "C", true},
+        {nullptr, "UTF-8", nullptr, true},       {nullptr, nullptr, "de_DE.ISO-8859-1", false},
+        {nullptr, nullptr, nullptr, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(namesUtf8(characterLocale(c.lcAll, c.lcCtype, c.lang)), c.utf8) << c.lang;
+}
+
+TEST(Console, OnlyKnownTerminalsGetEscapeSequences) {
+    for (const char* term : {"xterm-256color", "screen.xterm-256color", "tmux-256color", "linux", "vt220", "rxvt"})
+        EXPECT_TRUE(ansiTerminal(term)) << term;
+    for (const char* term : {"dumb", "", "unknown", "vt52", "adm3a", static_cast<const char*>(nullptr)})
+        EXPECT_FALSE(ansiTerminal(term)) << (term ? term : "unset");
+}
+
+TEST(Paths, FoldersChangeByName) {
+    struct Case {
+        const char* base;
+        const char* path;
+        const char* joined;
+    };
+    const Case cases[] = {
+        {"/ship", "Tembrel", "/ship/Tembrel"}, {"/ship/Tembrel", "..", "/ship"},
+        {"/a/b", "c/../../d/./", "/a/d"},      {"/a", "/wine/./drive_c/", "/wine/drive_c"},
+        {"/", "../..", "/"},                   {"/ship", "../wine/drive_c", "/wine/drive_c"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(joinByName(c.base, c.path), c.joined) << c.base << " " << c.path;
+}
+
+}  // namespace
+}  // namespace tembrel
