@@ -130,12 +130,22 @@ bool writeAll(int fd, std::string_view text) {
     return true;
 }
 
+using FileCommand = void (*)(const CommandLine&, const std::string&, CommandOutput&);
+
+FileCommand fileCommandFor(const CommandLine& command) {
+    if (command.is("xcopy")) return xcopyCommand;
+    if (command.is("del") || command.is("erase")) return delCommand;
+    if (command.is("rd") || command.is("rmdir")) return rdCommand;
+    return nullptr;
+}
+
 class PosixPlatform final : public Platform, private ByteSource {
 public:
     // Drive C and the working folder are taken once, from the folder the
     // program starts in: a relative WINEPREFIX means the same folder however
     // the working folder changes later.
-    PosixPlatform() : folder_(startFolder()), driveC_(joinByName(folder_, driveCFolder(getenv("WINEPREFIX"), getenv("HOME")))) {
+    PosixPlatform() : folder_(startFolder()), driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {
+        if (!folder_.empty()) driveC_ = joinByName(folder_, driveC_);
         keepRunningOnWriteFailures();
     }
     ~PosixPlatform() override {
@@ -202,15 +212,10 @@ public:
     void run(std::string_view line) override {
         flush();
         const CommandLine command = parseCommandLine(line);
+        // Each line goes out as soon as it is made, as it is: file names are
+        // the disk's bytes, not OEM text.
         CommandOutput output;
-        const bool fileCommand = command.is("xcopy") || command.is("del") || command.is("erase") ||
-                                 command.is("rd") || command.is("rmdir");
-        if (fileCommand) {
-            // Each line goes out as soon as it is made; names are the disk's
-            // bytes, shown as the terminal can take them, never converted.
-            output.utf8 = utf8();
-            output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
-        }
+        output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
         if (command.is("cls")) {
             // Escape sequences only for a terminal known to understand them.
             write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
@@ -218,12 +223,9 @@ public:
             if (!command.outputToNul) write("Press any key to continue . . . ");
             readKey();
             if (!command.outputToNul) write("\n");
-        } else if (command.is("xcopy")) {
-            xcopyCommand(command, driveC_, output);
-        } else if (command.is("del") || command.is("erase")) {
-            delCommand(command, driveC_, output);
-        } else if (command.is("rd") || command.is("rmdir")) {
-            rdCommand(command, driveC_, output);
+        } else if (const FileCommand fileCommand = fileCommandFor(command)) {
+            output.utf8 = utf8();
+            fileCommand(command, driveC_, output);
         } else if (!command.name.empty()) {
             const std::string program = findProgram(command.name);
             if (program.empty()) {
@@ -234,9 +236,7 @@ public:
                 runProgram(program, command);
             }
         }
-        if (!command.outputToNul) write(output.out);
-        flush();
-        writeAll(STDERR_FILENO, output.err);
+        emit(output, command.outputToNul);
     }
 
 private:
@@ -307,7 +307,7 @@ private:
     }
 
     std::string folder_;  // the working folder, by name
-    const std::string driveC_;
+    std::string driveC_;
     std::string pending_;
     int utf8_ = -1;
     bool outputFailed_ = false;
