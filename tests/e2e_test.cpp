@@ -85,6 +85,7 @@ TEST_P(EndToEnd, UmlautsFollowTheLocale) {
     const std::string raw = menu();
     EXPECT_EQ(piped("3", "C").out, raw) << "any other locale gets the bytes as they are";
     EXPECT_EQ(piped("3", "C.UTF-8").out, oemToUtf8(raw));
+    EXPECT_EQ(piped("3", "xx_XX.UTF-8").out, oemToUtf8(raw)) << "named, though not installed";
     if (GetParam().edition == &germanEdition) {
         const std::string out = piped("3", "C.UTF-8").out;
         for (const char* word : {"gel\u00f6scht", "dr\u00fccken", "gedr\u00fcckt", "\u00fcblich", "gew\u00fcnschte"})

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 #include "tests/tree.h"
 
@@ -190,12 +191,6 @@ TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
     setenv("PATH", oldPath.c_str(), 1);
 }
 
-}  // namespace
-}  // namespace tembrel
-
-namespace tembrel {
-namespace {
-
 TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
     writeFile("P/b.txt", "b");
     writeFile("P/a.txt", "a");
@@ -232,41 +227,13 @@ TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
 }
 
 TEST(Console, Utf8IsTakenFromTheLocaleName) {
-    struct Case {
-        const char* lcAll;
-        const char* lcCtype;
-        const char* lang;
-        bool utf8;
-    };
-    const Case cases[] = {
-        {nullptr, nullptr, "de_DE.UTF-8", true}, {"", "", "en_US.utf8", true},
-        {"C", nullptr, "de_DE.UTF-8", false},    {nullptr, "xx_XX.UTF8@euro", "C", true},
-        {nullptr, "UTF-8", nullptr, true},       {nullptr, nullptr, "de_DE.ISO-8859-1", false},
-        {nullptr, nullptr, nullptr, false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(namesUtf8(characterLocale(c.lcAll, c.lcCtype, c.lang)), c.utf8) << c.lang;
-}
-
-TEST(Console, OnlyKnownTerminalsGetEscapeSequences) {
-    for (const char* term : {"xterm-256color", "screen.xterm-256color", "tmux-256color", "linux", "vt220", "rxvt"})
-        EXPECT_TRUE(ansiTerminal(term)) << term;
-    for (const char* term : {"dumb", "", "unknown", "vt52", "adm3a", static_cast<const char*>(nullptr)})
-        EXPECT_FALSE(ansiTerminal(term)) << (term ? term : "unset");
-}
-
-TEST(Paths, FoldersChangeByName) {
-    struct Case {
-        const char* base;
-        const char* path;
-        const char* joined;
-    };
-    const Case cases[] = {
-        {"/ship", "Tembrel", "/ship/Tembrel"}, {"/ship/Tembrel", "..", "/ship"},
-        {"/a/b", "c/../../d/./", "/a/d"},      {"/a", "/wine/./drive_c/", "/wine/drive_c"},
-        {"/", "../..", "/"},                   {"/ship", "../wine/drive_c", "/wine/drive_c"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(joinByName(c.base, c.path), c.joined) << c.base << " " << c.path;
+    using Case = std::tuple<const char*, const char*, const char*, bool>;  // LC_ALL, LC_CTYPE, LANG, UTF-8
+    for (const auto& [all, ctype, lang, utf8] :
+         {Case{nullptr, nullptr, "de_DE.UTF-8", true}, Case{"", "", "en_US.utf8", true},
+          Case{"C", nullptr, "de_DE.UTF-8", false}, Case{nullptr, "xx_XX.UTF8@euro", "C", true},
+          Case{nullptr, "UTF-8", nullptr, true}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", false},
+          Case{nullptr, nullptr, nullptr, false}})
+        EXPECT_EQ(namesUtf8(characterLocale(all, ctype, lang)), utf8) << (lang ? lang : "");
 }
 
 }  // namespace
