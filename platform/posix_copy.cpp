@@ -132,11 +132,8 @@ private:
     // `shown` its path in the listing.
     void copyFolder(FolderChain& src, FolderChain& dst, const std::string& real, const std::string& shown) {
         bool complete = true;
-        std::vector<Entry> entries = listFolder(src.fd(), &complete);
+        const std::vector<Entry> entries = listFolder(src.fd(), &complete);
         if (!complete) skip(shown.empty() ? "." : shown, "the folder could not be read to its end");
-        // Folders in their own place first: one that a link also leads to is
-        // then copied where it really is, whenever the order of the walk allows.
-        std::stable_partition(entries.begin(), entries.end(), [](const Entry& e) { return e.kind != Entry::Link; });
         for (const Entry& entry : entries) {
             if (entry.name[0] == '.' && !hidden_) continue;
             const std::string path = shown + shownName(entry.name, output_.utf8);
@@ -190,15 +187,14 @@ private:
             skip(shown, errorText(errno));
             return;
         }
-        struct stat st;
-        const bool known = fstat(src.fd(), &st) == 0;
-        // Never the destination into itself, and no folder twice: links that
-        // lead to one folder, or back up, would make the copy grow without end.
+        // Never the destination into itself, and no folder twice: a folder
+        // mounted inside itself, or two links to one folder, would make the
+        // copy grow without end.
         if (src.id() == destId_) {
             src.leave();
             return;
         }
-        if (!known || !visited_.insert({st.st_dev, st.st_ino}).second) {
+        if (!visited_.insert({src.id().dev, src.id().ino}).second) {
             src.leave();
             skip(shown, "that folder is copied already");
             return;
@@ -212,7 +208,8 @@ private:
         }
         const int before = copied_;
         copyFolder(src, dst, real, shown + "\\");
-        if (created) fchmod(dst.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
+        struct stat st;
+        if (created && fstat(src.fd(), &st) == 0) fchmod(dst.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
         dst.leave();
         src.leave();
         // Without /e a folder is made only where it receives files.
