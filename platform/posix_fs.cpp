@@ -98,8 +98,23 @@ bool FolderChain::enter(const std::string& name, bool followLink) {
 
 void FolderChain::leave() {
     if (levels_.size() <= 1) return;
-    if (levels_.back().fd >= 0) {
-        close(levels_.back().fd);
+    Level& current = levels_.back();
+    Level& parent = levels_[levels_.size() - 2];
+    // Going up one step through ".." is cheaper than walking down again from
+    // the nearest open folder, and right whenever it is the same folder (not
+    // so for one entered through a link).
+    if (parent.fd < 0 && current.fd >= 0) {
+        const int up = openat(current.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (up >= 0 && fstat(up, &st) == 0 && idOf(st) == parent.id) {
+            parent.fd = up;
+            ++open_;
+        } else if (up >= 0) {
+            close(up);
+        }
+    }
+    if (current.fd >= 0) {
+        close(current.fd);
         --open_;
     }
     levels_.pop_back();

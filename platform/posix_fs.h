@@ -76,7 +76,7 @@ private:
         int fd;
         bool followLink;
     };
-    static constexpr int openLimit = 12;
+    static constexpr int openLimit = 6;
     bool reopen(std::size_t index);
     void closeOldest();
 
