@@ -10,6 +10,7 @@
 
 #include "tests/tree.h"
 
+#include "platform/posix_fs.h"
 #include "platform/posix_shell.h"
 
 namespace tembrel {
@@ -204,6 +205,31 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
     };
     xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), driveC_, output);
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
+}
+
+TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
+    // Twenty levels, a link to a folder elsewhere, twenty more: on the way
+    // back up, ".." of the link's folder leads elsewhere.
+    std::vector<std::pair<std::string, bool>> steps(20, {"d", false});
+    steps.push_back({"link", true});
+    steps.resize(41, {"e", false});
+    fs::path down = "walk", away = root_ / "away";
+    for (int i = 0; i < 20; ++i) down /= "d", away /= "e";
+    fs::create_directories(down);
+    fs::create_directories(away);
+    fs::create_symlink(root_ / "away", down / "link");
+    FolderChain chain(open("walk", O_RDONLY | O_DIRECTORY));
+    std::vector<FileId> ids;
+    for (const auto& [name, viaLink] : steps) {
+        ids.push_back(chain.id());
+        ASSERT_TRUE(chain.enter(name, viaLink)) << ids.size();
+    }
+    for (; !ids.empty(); ids.pop_back()) {
+        chain.leave();
+        struct stat st {};
+        ASSERT_EQ(fstat(chain.fd(), &st), 0) << ids.size();
+        EXPECT_EQ(idOf(st), ids.back()) << ids.size();
+    }
 }
 
 TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
