@@ -29,13 +29,10 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
     errno = 0;
     while (const dirent* e = readdir(dir)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-        unsigned char type = e->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st;
-            if (fstatat(folderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_FIFO;
-            }
-        }
+        // Where the listing does not tell the kind, the entry itself does.
+        unsigned type = e->d_type;
+        struct stat st;
+        if (type == DT_UNKNOWN && fstatat(folderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) type = IFTODT(st.st_mode);
         const Entry::Kind kind = type == DT_DIR   ? Entry::Folder
                                  : type == DT_REG ? Entry::File
                                  : type == DT_LNK ? Entry::Link
