@@ -3,7 +3,8 @@
 #   start-up: start to exit on "3" against the least program that writes the
 #             same menu and reads one byte (median wall time, and instructions
 #             counted by callgrind);
-#   install:  a first launch ("1") against cp -a of the same payload;
+#   install:  a first launch ("1") against cp -a of the same payload, a
+#             sparse file in it;
 #   uninstall: "2" against rm -rf of the same tree, with an empty and with a
 #             full drive C beside it.
 # Usage: bench/bench.sh [build folder, default build]
@@ -47,6 +48,9 @@ payload="$work/ship/Tembrel"
 mkdir -p "$payload/data"
 for i in $(seq 1 400); do head -c 65536 /dev/urandom > "$payload/data/file$i.bin"; done
 head -c $((34 * 1024 * 1024)) /dev/urandom > "$payload/big.bin"
+# A sparse file: 256 MiB with three 1 MiB stretches of data.
+truncate -s 256M "$payload/sparse.img"
+for at in 0 100 200; do head -c $((1024 * 1024)) /dev/urandom | dd of="$payload/sparse.img" bs=1M seek=$at conv=notrunc status=none; done
 mkdir -p "$work/wine/drive_c"
 rounds=${ROUNDS:-11}
 cp_times=(); launch_times=()
@@ -63,7 +67,8 @@ done
 t_cp=$(printf '%s\n' "${cp_times[@]}" | median)
 t_install=$(printf '%s\n' "${launch_times[@]}" | median)
 diff -r "$payload" "$work/wine/drive_c/Tembrel" >/dev/null || { echo "install differs from the payload" >&2; exit 1; }
-echo "install (400 x 64 KiB + 34 MiB), median of $rounds: launcher ${t_install} s, cp -a ${t_cp} s, ratio $(ratio "$t_install" "$t_cp")"
+sparse_kib=$(du -k "$work/wine/drive_c/Tembrel/sparse.img" | cut -f1)
+echo "install (400 x 64 KiB + 34 MiB + 256 MiB sparse), median of $rounds: launcher ${t_install} s, cp -a ${t_cp} s, ratio $(ratio "$t_install" "$t_cp"); the sparse file takes ${sparse_kib} KiB installed"
 
 # ---- uninstall ----
 uninstall_round() {  # prints the launcher's time, then rm -rf's time

@@ -3,12 +3,11 @@
 
 #include <langinfo.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -17,70 +16,59 @@
 #include "platform/oem.h"
 #include "platform/platform.h"
 #include "platform/posix_shell.h"
+#include "platform/posix_terminal.h"
 
 namespace tembrel {
 
 namespace {
 
-// The terminal settings found at the first key read. They are put back after
-// every read, at exit, and when a signal ends the program during a read.
-struct termios savedTerminal;
-bool terminalSaved = false;
-volatile sig_atomic_t terminalRaw = 0;
-
-void restoreTerminal() {
-    if (terminalRaw) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-        terminalRaw = 0;
+// Waits until the descriptor is ready; false when `waitMs` passed first
+// (waitMs < 0 waits as long as it takes).
+bool waitUntilReady(int fd, short events, int waitMs) {
+    struct pollfd p = {fd, events, 0};
+    int ready;
+    while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
     }
+    return ready > 0;
 }
 
-void restoreAndDie(int signal) {
-    restoreTerminal();
-    // The handler was reset to the default on entry: dying of the signal
-    // tells the parent the truth about how the program ended.
-    raise(signal);
-}
-
-void saveTerminalOnce() {
-    if (terminalSaved) return;
-    terminalSaved = true;
-    tcgetattr(STDIN_FILENO, &savedTerminal);
-    std::atexit(restoreTerminal);
-    struct sigaction action {};
-    action.sa_handler = restoreAndDie;
-    action.sa_flags = SA_RESETHAND | SA_NODEFER;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
-}
-
-void enterRawMode() {
-    saveTerminalOnce();
-    struct termios raw = savedTerminal;
-    // No echo, no line editing, no signal keys (Ctrl+C is a key as on
-    // Windows), Enter arrives as 13. Output processing stays on so that a
-    // line feed still starts a new line.
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
-    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    terminalRaw = 1;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-}
-
-void writeAll(int fd, std::string_view text) {
+// Writes the whole text; false (errno set) when it could not.
+bool writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = ::write(fd, text.data(), text.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
+        // An output left non-blocking by whoever started the program.
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(fd, POLLOUT, -1)) continue;
+        if (n <= 0) return false;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
+    return true;
+}
+
+using FileCommand = void (*)(const CommandLine&, const std::string&, CommandOutput&);
+
+FileCommand fileCommandFor(const CommandLine& command) {
+    if (command.is("xcopy")) return xcopyCommand;
+    if (command.is("del") || command.is("erase")) return delCommand;
+    if (command.is("rd") || command.is("rmdir")) return rdCommand;
+    return nullptr;
 }
 
 class PosixPlatform final : public Platform, private ByteSource {
 public:
-    PosixPlatform() : driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {}
-    ~PosixPlatform() override { flush(); }
+    // Drive C and the working folder are taken once, from the folder the
+    // program starts in: a relative WINEPREFIX means the same folder however
+    // the working folder changes later.
+    PosixPlatform() : folder_(startFolder()), driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {
+        if (!folder_.empty()) driveC_ = joinByName(folder_, driveC_);
+        keepRunningOnWriteFailures();
+    }
+    ~PosixPlatform() override {
+        flush();
+        // Keys typed but not read belong to this program, not to the shell
+        // that takes the terminal back.
+        discardUnreadKeys();
+    }
 
     void write(std::string_view text) override {
         if (hasNonAscii(text) && utf8()) {
@@ -125,24 +113,34 @@ public:
         return unlink(host.c_str()) == 0;
     }
 
-    bool changeDirectory(std::string_view path) override { return chdir(hostPath(path).c_str()) == 0; }
+    // Folders change by name, as on Windows: ".." leads back to the folder
+    // a link was entered from, not to the parent of where the link points.
+    bool changeDirectory(std::string_view path) override {
+        const std::string host = hostPath(path);
+        if (folder_.empty()) return chdir(host.c_str()) == 0;
+        const std::string target = joinByName(folder_, host);
+        if (chdir(target.c_str()) != 0) return false;
+        folder_ = target;
+        return true;
+    }
 
     void run(std::string_view line) override {
         flush();
         const CommandLine command = parseCommandLine(line);
+        // Each line goes out as soon as it is made, as it is: file names are
+        // the disk's bytes, not OEM text.
         CommandOutput output;
+        output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
         if (command.is("cls")) {
-            write(isatty(STDOUT_FILENO) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
+            // Escape sequences only for a terminal known to understand them.
+            write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
         } else if (command.is("pause")) {
             if (!command.outputToNul) write("Press any key to continue . . . ");
             readKey();
             if (!command.outputToNul) write("\n");
-        } else if (command.is("xcopy")) {
-            xcopyCommand(command, driveC_, output);
-        } else if (command.is("del") || command.is("erase")) {
-            delCommand(command, driveC_, output);
-        } else if (command.is("rd") || command.is("rmdir")) {
-            rdCommand(command, driveC_, output);
+        } else if (const FileCommand fileCommand = fileCommandFor(command)) {
+            output.utf8 = utf8();
+            fileCommand(command, driveC_, output);
         } else if (!command.name.empty()) {
             const std::string program = findProgram(command.name);
             if (program.empty()) {
@@ -153,54 +151,78 @@ public:
                 runProgram(program, command);
             }
         }
-        if (!command.outputToNul) write(output.out);
-        flush();
-        writeAll(STDERR_FILENO, output.err);
+        emit(output, command.outputToNul);
     }
 
 private:
+    static std::string startFolder() {
+        char buffer[PATH_MAX];
+        return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+    }
+
     std::string hostPath(std::string_view dosPath) const { return resolvePath(mapDosPath(dosPath, driveC_)); }
 
     void flush() {
-        writeAll(STDOUT_FILENO, pending_);
+        writeOut(pending_);
         pending_.clear();
+    }
+
+    // Standard output that cannot be written (a closed pipe, a full disk) is
+    // reported once on the error output; the run goes on.
+    void writeOut(std::string_view text) {
+        if (writeAll(STDOUT_FILENO, text) || outputFailed_) return;
+        outputFailed_ = true;
+        const std::string message = std::string("Cannot write the output: ") + std::strerror(errno) + "\n";
+        writeAll(STDERR_FILENO, message);
+    }
+
+    void emit(CommandOutput& output, bool outputToNul) {
+        flush();
+        if (!outputToNul) writeOut(output.out);
+        writeAll(STDERR_FILENO, output.err);
+        output.out.clear();
+        output.err.clear();
     }
 
     // ByteSource: the terminal, one byte at a time, so that nothing beyond
     // the keystroke is taken from the input.
     int next(int waitMs) override {
-        if (waitMs >= 0) {
-            struct pollfd p = {STDIN_FILENO, POLLIN, 0};
-            int ready;
-            while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
-            }
-            if (ready <= 0) return noByte;
+        if (waitMs >= 0 && !waitUntilReady(STDIN_FILENO, POLLIN, waitMs)) return noByte;
+        while (true) {
+            unsigned char byte;
+            const ssize_t n = read(STDIN_FILENO, &byte, 1);
+            if (n == 1) return byte;
+            if (n < 0 && errno == EINTR) continue;
+            // An input left non-blocking by whoever started the program:
+            // nothing typed yet is no end of input.
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(STDIN_FILENO, POLLIN, waitMs))
+                continue;
+            return noByte;
         }
-        unsigned char byte;
-        ssize_t n;
-        while ((n = read(STDIN_FILENO, &byte, 1)) < 0 && errno == EINTR) {
-        }
-        return n == 1 ? byte : noByte;
     }
 
-    int eraseChar() override {
-        const cc_t erase = savedTerminal.c_cc[VERASE];
-        return erase == _POSIX_VDISABLE ? 127 : erase;
-    }
+    int eraseChar() override { return terminalEraseChar(); }
 
     bool utf8() override {
         // Asked only when a text or a key needs it: most runs never pay for
         // loading the locale.
         if (utf8_ < 0) {
-            setlocale(LC_CTYPE, "");
-            utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? 1 : 0;
+            // A locale that is not installed still says what the terminal
+            // speaks: its name decides.
+            if (setlocale(LC_CTYPE, "") != nullptr) {
+                utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? 1 : 0;
+            } else {
+                utf8_ = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG"))) ? 1 : 0;
+            }
         }
         return utf8_ == 1;
     }
 
-    const std::string driveC_;
+    std::string folder_;  // the working folder, by name
+    std::string driveC_;
     std::string pending_;
     int utf8_ = -1;
+    bool outputFailed_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,31 +13,64 @@ namespace tembrel {
 struct CommandOutput {
     std::string out;
     std::string err;
+    // Names shown may keep their UTF-8 characters: the console reads UTF-8.
+    bool utf8 = false;
+    // When set, called each time the command has added a line, so that a long
+    // command shows its progress as it goes; it may take the lines away.
+    std::function<void(CommandOutput&)> progress;
+
+    void lineDone() {
+        if (progress) progress(*this);
+    }
 };
+
+// A file name made safe to show on a terminal, as `ls -q` does: control
+// characters (and, unless `utf8`, every byte outside ASCII) become '?'.
+std::string shownName(std::string_view name, bool utf8);
+
+// Whether a locale name ("de_DE.UTF-8", "C.utf8") asks for UTF-8.
+bool namesUtf8(std::string_view locale);
+// The locale the environment chooses for characters: the first set of
+// LC_ALL, LC_CTYPE and LANG, or "C".
+std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang);
+
+// Whether a terminal of this TERM name understands the ANSI escape sequences
+// used to clear it. An unset, dumb or unknown terminal does not.
+bool ansiTerminal(const char* term);
 
 // Resolves a mapped path against the disk: each component not present under
 // its exact name takes the name of an entry that differs only in case.
 std::string resolvePath(const HostPath& path);
 
+// `path` taken from the folder `base` (an absolute path) by name, as a shell's
+// cd does: "." and ".." are worked out in the text, never through a link.
+std::string joinByName(const std::string& base, const std::string& path);
+
 // The interpreter's file commands, with their paths taken through drive C.
 //   xcopy SRC DEST [/e /s /h /i]: copies what SRC names in the working folder.
 //   del PATH [/s /q]: deletes the files a folder or a pattern names.
 //   rd PATH [/s /q]: removes a folder, with /s everything in it.
-// None of them ever follows a symbolic link out of the folder it works on.
+// None of them ever follows a symbolic link out of the folder it works on,
+// and del and rd never enter another file system mounted inside it.
 void xcopyCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
 void delCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
 void rdCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
 
 // Finds a program as the interpreter does: the working folder first, then PATH.
-// Returns an empty string when there is none.
+// Only a file that may be executed counts, or a Windows program ("MZ"), which
+// runs through wine. Returns an empty string when there is none.
 std::string findProgram(std::string_view name);
 
-// Finds a program in the folders of PATH only.
+// Finds an executable file in the folders of PATH only.
 std::string findInPath(std::string_view name);
 
 // Runs a program found by findProgram and waits for it. A Windows program
-// ("MZ") runs through wine when wine is on the PATH; a file that cannot be
-// executed directly runs through /bin/sh.
+// ("MZ") runs through wine when wine is on the PATH.
 void runProgram(const std::string& path, const CommandLine& command);
+
+// From now on, a write that fails for a full file-size limit or a closed
+// pipe returns an error instead of ending the program. Programs started later
+// get the signals' original handling back.
+void keepRunningOnWriteFailures();
 
 }  // namespace tembrel

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 #include "tests/tree.h"
 
+#include "platform/posix_fs.h"
 #include "platform/posix_shell.h"
 
 namespace tembrel {
@@ -90,10 +92,11 @@ TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
     EXPECT_EQ(readFile(c("Tembrel")), "precious");
 }
 
-TEST_F(ShellTest, XcopyFollowsFileLinksAndSurvivesLoops) {
+TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
     writeFile("outside.txt", "target");
     writeFile("P/a.txt", "a");
-    fs::create_symlink("../outside.txt", "P/file-link");
+    fs::create_symlink("a.txt", "P/file-link");
+    fs::create_symlink("../outside.txt", "P/outside-link");
     fs::create_symlink("loop2", "P/loop1");
     fs::create_symlink("loop1", "P/loop2");
     fs::create_symlink("..", "P/up");
@@ -102,9 +105,9 @@ TEST_F(ShellTest, XcopyFollowsFileLinksAndSurvivesLoops) {
     fs::current_path("P");
     const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
     EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{{"a.txt", "file 420 a"},
-                                                                      {"file-link", "file 420 target"}}));
+                                                                      {"file-link", "file 420 a"}}));
     EXPECT_EQ(output.out.substr(output.out.size() - 17), "2 File(s) copied\n");
-    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling"})
+    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling", "outside-link"})
         EXPECT_NE(output.err.find(skipped), std::string::npos) << skipped;
 }
 
@@ -182,9 +185,81 @@ TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
     setenv("PATH", (root_ / "ship" / "bin").c_str(), 1);
     EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string());
     writeFile("Tool", "local");
+    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string()) << "not executable: no program";
+    chmod("Tool", 0744);
     EXPECT_EQ(findProgram("tool"), "./Tool");
     EXPECT_EQ(findProgram("DELTREE"), "");
     setenv("PATH", oldPath.c_str(), 1);
+}
+
+TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
+    writeFile("P/b.txt", "b");
+    writeFile("P/a.txt", "a");
+    writeFile("P/sub/c.txt", "c");
+    fs::current_path("P");
+    std::vector<std::string> lines;
+    CommandOutput output;
+    output.progress = [&](CommandOutput& o) {
+        lines.push_back(o.out);
+        o.out.clear();
+    };
+    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), driveC_, output);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
+}
+
+TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
+    // Twenty levels, a link to a folder elsewhere, twenty more: on the way
+    // back up, ".." of the link's folder leads elsewhere.
+    std::vector<std::pair<std::string, bool>> steps(20, {"d", false});
+    steps.push_back({"link", true});
+    steps.resize(41, {"e", false});
+    fs::path down = "walk", away = root_ / "away";
+    for (int i = 0; i < 20; ++i) down /= "d", away /= "e";
+    fs::create_directories(down);
+    fs::create_directories(away);
+    fs::create_symlink(root_ / "away", down / "link");
+    FolderChain chain(open("walk", O_RDONLY | O_DIRECTORY));
+    std::vector<FileId> ids;
+    for (const auto& [name, viaLink] : steps) {
+        ids.push_back(chain.id());
+        ASSERT_TRUE(chain.enter(name, viaLink)) << ids.size();
+    }
+    for (; !ids.empty(); ids.pop_back()) {
+        chain.leave();
+        struct stat st {};
+        ASSERT_EQ(fstat(chain.fd(), &st), 0) << ids.size();
+        EXPECT_EQ(idOf(st), ids.back()) << ids.size();
+    }
+}
+
+TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
+    struct Case {
+        std::string name;
+        bool utf8;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"plain name.txt", false, "plain name.txt"},
+        {"\x1b[2J\a\n\r\t\x7f", true, "?[2J?????"},
+        {"caf\xc3\xa9", true, "caf\xc3\xa9"},
+        {"caf\xc3\xa9", false, "caf??"},
+        {"\xf0\x9f\x98\x80", true, "\xf0\x9f\x98\x80"},
+        {"\x9b" "31m", true, "?31m"},          // a C1 control byte
+        {"\xc2\x9b" "31m", true, "??31m"},     // the same as UTF-8
+        {"\xe0\x80\xaf\xed\xa0\x80", true, "??????"},  // overlong, surrogate
+        {"end\xc3", true, "end?"},             // cut short
+    };
+    for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
+}
+
+TEST(Console, Utf8IsTakenFromTheLocaleName) {
+    using Case = std::tuple<const char*, const char*, const char*, bool>;  // LC_ALL, LC_CTYPE, LANG, UTF-8
+    for (const auto& [all, ctype, lang, utf8] :
+         {Case{nullptr, nullptr, "de_DE.UTF-8", true}, Case{"", "", "en_US.utf8", true},
+          Case{"C", nullptr, "de_DE.UTF-8", false}, Case{nullptr, "xx_XX.UTF8@euro", "C", true},
+          Case{nullptr, "UTF-8", nullptr, true}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", false},
+          Case{nullptr, nullptr, nullptr, false}})
+        EXPECT_EQ(namesUtf8(characterLocale(all, ctype, lang)), utf8) << (lang ? lang : "");
 }
 
 }  // namespace

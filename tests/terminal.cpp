@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -24,6 +26,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 [[noreturn]] void execIn(std::vector<std::string> argv, const std::string& folder, std::vector<std::string> env) {
     if (chdir(folder.c_str()) != 0) _exit(126);
+    signal(SIGPIPE, SIG_DFL);  // as a shell would start it, whatever the test ignores
     execve(argv[0].c_str(), pointers(argv).data(), pointers(env).data());
     _exit(127);
 }
@@ -110,6 +113,12 @@ int Terminal::wait(int timeoutMs) {
 
 void Terminal::signal(int sig) { kill(pid_, sig); }
 
+int Terminal::unreadInput() const {
+    int n = -1;
+    ioctl(slave_, FIONREAD, &n);
+    return n;
+}
+
 struct termios Terminal::settings() const {
     struct termios now {};
     tcgetattr(slave_, &now);
@@ -117,7 +126,7 @@ struct termios Terminal::settings() const {
 }
 
 PipedRun runPiped(const std::string& program, const std::string& folder, const std::vector<std::string>& env,
-                  const std::string& input) {
+                  const std::string& input, const PipedOptions& options) {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
     const pid_t pid = fork();
@@ -126,12 +135,25 @@ PipedRun runPiped(const std::string& program, const std::string& folder, const s
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        execIn({program}, folder, env);
+        if (options.closedOutput) {
+            int gone[2];
+            if (pipe(gone) != 0) _exit(126);
+            close(gone[0]);
+            dup2(gone[1], 1);
+            close(gone[1]);
+        }
+        if (options.nonBlockingInput) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+        if (options.prelude.empty()) execIn({program}, folder, env);
+        execIn({"/bin/sh", "-c", options.prelude + "; exec \"$0\"", program}, folder, env);
     }
     close(in[0]);
     close(out[1]);
     close(err[1]);
-    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0) throw std::runtime_error("write");
+    if (options.inputDelayMs > 0) usleep(static_cast<useconds_t>(options.inputDelayMs) * 1000);
+    // A program that ends before reading its keys must not end the test too.
+    signal(SIGPIPE, SIG_IGN);
+    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0 && errno != EPIPE)
+        throw std::runtime_error("write");
     close(in[1]);
     PipedRun run;
     struct pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};

@@ -28,9 +28,13 @@ public:
     void signal(int sig);
 
     const std::string& output() const { return output_; }
+    // Bytes typed but not read by anyone.
+    int unreadInput() const;
     // The terminal settings now, and those the terminal had before the program started.
     struct termios settings() const;
     const struct termios& initialSettings() const { return initial_; }
+    // Changes the settings, as a shell does when it takes the terminal back.
+    void setSettings(const struct termios& settings) { tcsetattr(slave_, TCSANOW, &settings); }
 
 private:
     void readAvailable(int timeoutMs);
@@ -51,8 +55,15 @@ struct PipedRun {
     std::string out;
     std::string err;
 };
+// How the program's surroundings are made unusual.
+struct PipedOptions {
+    std::string prelude;            // shell commands run first in the program's process (ulimit, umask)
+    bool closedOutput = false;      // standard output is a pipe nobody reads: its reader is gone
+    bool nonBlockingInput = false;  // standard input is left non-blocking
+    int inputDelayMs = 0;           // the keys arrive only after this long
+};
 PipedRun runPiped(const std::string& program, const std::string& folder, const std::vector<std::string>& env,
-                  const std::string& input);
+                  const std::string& input, const PipedOptions& options = {});
 
 bool sameSettings(const struct termios& a, const struct termios& b);
 

@@ -1,0 +1,102 @@
+// What the POSIX platform needs to know about the terminal it writes to:
+// how to show a file name safely, whether it reads UTF-8, whether it
+// understands escape sequences.
+
+#include <cctype>
+#include <string>
+
+#include "platform/posix_shell.h"
+
+namespace tembrel {
+
+namespace {
+
+// The length of the valid UTF-8 character of at least U+00A0 (past the C1
+// controls, which terminals obey) starting at `s`, or 0.
+std::size_t printableUtf8(std::string_view s) {
+    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+    const unsigned lead = byte(0);
+    std::size_t length;
+    unsigned low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (lead == 0xC2) {
+        length = 2;
+        low = 0xA0;
+    } else if (lead >= 0xC3 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string shownName(std::string_view name, bool utf8) {
+    std::string shown;
+    shown.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += name[i++];
+        } else if (const std::size_t n = utf8 && c >= 0x80 ? printableUtf8(name.substr(i)) : 0; n > 0) {
+            shown += name.substr(i, n);
+            i += n;
+        } else {
+            shown += '?';
+            ++i;
+        }
+    }
+    return shown;
+}
+
+bool namesUtf8(std::string_view locale) {
+    // The code set follows the dot; a name that is only a code set ("UTF-8",
+    // as some systems set LC_CTYPE) names it too.
+    const std::size_t dot = locale.find('.');
+    const std::size_t start = dot == std::string_view::npos ? 0 : dot + 1;
+    std::string codeset;
+    for (char c : locale.substr(start, locale.find('@', start) - start)) {
+        if (c != '-' && c != '_') codeset += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return codeset == "utf8";
+}
+
+std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang) {
+    for (const char* name : {lcAll, lcCtype, lang}) {
+        if (name != nullptr && *name != '\0') return name;
+    }
+    return "C";
+}
+
+bool ansiTerminal(const char* term) {
+    if (term == nullptr) return false;
+    // The family is the name up to its first variant mark: "xterm-256color",
+    // "screen.xterm-256color".
+    std::string family;
+    for (const char* p = term; *p != '\0' && *p != '-' && *p != '.'; ++p) {
+        family += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    }
+    if (family.size() == 5 && family.starts_with("vt") && family[2] >= '1' && family[2] <= '5') return true;
+    static const char* const families[] = {
+        "xterm", "linux",  "screen", "tmux",  "rxvt",    "ansi",   "konsole", "gnome",   "alacritty",
+        "kitty", "foot",   "st",     "putty", "cygwin",  "mintty", "wezterm", "contour", "iterm",
+        "iterm2", "eterm", "aterm",  "mlterm", "vte"};
+    for (const char* known : families) {
+        if (family == known) return true;
+    }
+    return false;
+}
+
+}  // namespace tembrel

@@ -1,0 +1,182 @@
+#include "platform/posix_fs.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace tembrel {
+
+Fd::~Fd() {
+    if (fd >= 0) close(fd);
+}
+
+std::vector<Entry> listFolder(int folderFd, bool* complete) {
+    std::vector<Entry> entries;
+    // A descriptor of its own, so that the listing starts at the beginning
+    // whatever was read through `folderFd` before.
+    const int own = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = own >= 0 ? fdopendir(own) : nullptr;
+    if (dir == nullptr) {
+        if (own >= 0) close(own);
+        if (complete != nullptr) *complete = false;
+        return entries;
+    }
+    errno = 0;
+    while (const dirent* e = readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        // Where the listing does not tell the kind, the entry itself does.
+        unsigned type = e->d_type;
+        struct stat st;
+        if (type == DT_UNKNOWN && fstatat(folderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) type = IFTODT(st.st_mode);
+        const Entry::Kind kind = type == DT_DIR   ? Entry::Folder
+                                 : type == DT_REG ? Entry::File
+                                 : type == DT_LNK ? Entry::Link
+                                                  : Entry::Other;
+        entries.push_back({e->d_name, kind});
+        errno = 0;
+    }
+    if (complete != nullptr) *complete = errno == 0;
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return entries;
+}
+
+bool isMountPoint(int folderFd, dev_t parentDevice) {
+    struct statx sx;
+    if (statx(folderFd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &sx) == 0) {
+        // A bind mount from the same file system keeps the device number: only
+        // the kernel's mark tells it apart.
+        if (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+        return makedev(sx.stx_dev_major, sx.stx_dev_minor) != parentDevice;
+    }
+    struct stat st;
+    return fstat(folderFd, &st) != 0 || st.st_dev != parentDevice;
+}
+
+FolderChain::FolderChain(int topFd) {
+    struct stat st {};
+    if (topFd >= 0) fstat(topFd, &st);
+    levels_.push_back({"", idOf(st), topFd, false});
+    open_ = topFd >= 0 ? 1 : 0;
+}
+
+FolderChain::~FolderChain() {
+    for (const Level& level : levels_) {
+        if (level.fd >= 0) close(level.fd);
+    }
+}
+
+int FolderChain::fd() {
+    if (levels_.back().fd < 0 && !reopen(levels_.size() - 1)) return -1;
+    return levels_.back().fd;
+}
+
+bool FolderChain::enter(const std::string& name, bool followLink) {
+    const int parent = fd();
+    if (parent < 0) return false;
+    const int sub = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    struct stat st;
+    if (sub < 0) return false;
+    if (fstat(sub, &st) != 0) {
+        const int error = errno;
+        close(sub);
+        errno = error;
+        return false;
+    }
+    levels_.push_back({name, idOf(st), sub, followLink});
+    if (++open_ > openLimit) closeOldest();
+    return true;
+}
+
+void FolderChain::leave() {
+    if (levels_.size() <= 1) return;
+    Level& current = levels_.back();
+    Level& parent = levels_[levels_.size() - 2];
+    // Going up one step through ".." is cheaper than walking down again from
+    // the nearest open folder, and right whenever it is the same folder (not
+    // so for one entered through a link).
+    if (parent.fd < 0 && current.fd >= 0) {
+        const int up = openat(current.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (up >= 0 && fstat(up, &st) == 0 && idOf(st) == parent.id) {
+            parent.fd = up;
+            ++open_;
+        } else if (up >= 0) {
+            close(up);
+        }
+    }
+    if (current.fd >= 0) {
+        close(current.fd);
+        --open_;
+    }
+    levels_.pop_back();
+}
+
+// Closes the open folder nearest the top, the top itself excepted: it is the
+// one needed again last.
+void FolderChain::closeOldest() {
+    for (std::size_t i = 1; i + 1 < levels_.size(); ++i) {
+        if (levels_[i].fd >= 0) {
+            close(levels_[i].fd);
+            levels_[i].fd = -1;
+            --open_;
+            return;
+        }
+    }
+}
+
+bool FolderChain::reopen(std::size_t index) {
+    std::size_t from = index;
+    while (levels_[from].fd < 0) {
+        if (from == 0) {
+            errno = EBADF;
+            return false;
+        }
+        --from;
+    }
+    // Open each folder below the nearest open one in turn; keep those close
+    // enough to `index` to be needed again soon.
+    for (std::size_t i = from + 1; i <= index; ++i) {
+        Level& level = levels_[i];
+        const int sub = openat(levels_[i - 1].fd, level.name.c_str(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | (level.followLink ? 0 : O_NOFOLLOW));
+        struct stat st;
+        const bool same = sub >= 0 && fstat(sub, &st) == 0 && idOf(st) == level.id;
+        if (i - 1 > from && i - 1 + openLimit / 2 <= index) {
+            close(levels_[i - 1].fd);
+            levels_[i - 1].fd = -1;
+            --open_;
+        }
+        if (!same) {
+            if (sub >= 0) close(sub);
+            // The folder was moved or replaced while the walk was below it.
+            errno = ESTALE;
+            return false;
+        }
+        level.fd = sub;
+        if (++open_ > openLimit) closeOldest();
+    }
+    return true;
+}
+
+std::pair<std::string, std::string> splitLast(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+std::string dosName(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string errorText(int error) { return std::strerror(error); }
+
+}  // namespace tembrel

@@ -1,0 +1,94 @@
+#pragma once
+
+// File-system pieces the POSIX interpreter's commands share: descriptors that
+// close themselves, folder listings, and a walk down a folder tree that keeps
+// only a few folders open however deep it goes.
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tembrel {
+
+// Closes a file descriptor when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd();
+    explicit operator bool() const { return fd >= 0; }
+};
+
+// Which file or folder it is, whatever name it was reached by.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool operator==(const FileId&) const = default;
+};
+inline FileId idOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+// One entry of a folder, as its listing tells it.
+struct Entry {
+    std::string name;
+    enum Kind { Folder, File, Link, Other } kind;  // Other: a device, FIFO or socket
+};
+
+// The entries of an open folder other than "." and "..", sorted by name, read
+// whole so that no listing stays open while the caller works below it.
+// `complete` turns false when the folder could not be read to its end.
+std::vector<Entry> listFolder(int folderFd, bool* complete = nullptr);
+
+// True when the open folder is the root of a file system mounted there (a
+// mount point), judged against the device of the folder it was entered from.
+bool isMountPoint(int folderFd, dev_t parentDevice);
+
+// The folders from a top folder down to the one being worked on. Only the
+// last few stay open; a folder closed on the way down is opened again by name,
+// starting from the nearest open folder above it, and must still be the same
+// folder. So a tree of any depth is walked with a bounded number of open files.
+class FolderChain {
+public:
+    // Takes over `topFd`, an open folder.
+    explicit FolderChain(int topFd);
+    ~FolderChain();
+    FolderChain(const FolderChain&) = delete;
+    FolderChain& operator=(const FolderChain&) = delete;
+
+    // The folder being worked on; -1 (errno set) when it could not be opened again.
+    int fd();
+    // Enters the subfolder `name` of the current folder: never through a link
+    // unless `followLink`. False (errno set) when it is not an enterable folder.
+    bool enter(const std::string& name, bool followLink = false);
+    // Goes back up to the folder above.
+    void leave();
+    std::size_t depth() const { return levels_.size() - 1; }
+    FileId id() const { return levels_.back().id; }
+    dev_t device() const { return levels_.back().id.dev; }
+
+private:
+    struct Level {
+        std::string name;
+        FileId id;
+        int fd;
+        bool followLink;
+    };
+    static constexpr int openLimit = 6;
+    bool reopen(std::size_t index);
+    void closeOldest();
+
+    std::vector<Level> levels_;
+    int open_ = 0;
+};
+
+// Splits "folder/pattern" into the folder and the last component.
+std::pair<std::string, std::string> splitLast(const std::string& path);
+
+// A host path as a DOS program shows it: backslashes for slashes.
+std::string dosName(std::string path);
+std::string errorText(int error);
+
+}  // namespace tembrel

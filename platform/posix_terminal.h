@@ -1,0 +1,17 @@
+#pragma once
+
+namespace tembrel {
+
+// Puts the terminal on standard input in raw mode for a key read: no echo, no
+// line editing, no signal keys. The first call saves the terminal's settings
+// and sees to it that they come back at exit, while the program is stopped,
+// and when a signal ends it; raw mode comes back on resume.
+void enterRawMode();
+// Puts the saved settings back after a read.
+void restoreTerminal();
+// Drops keys typed on the terminal and not read.
+void discardUnreadKeys();
+// The terminal's erase character, saved with its settings.
+int terminalEraseChar();
+
+}  // namespace tembrel
