@@ -203,6 +203,18 @@ TEST_P(EndToEnd, UninstallRemovesTheInstallFolderAndNothingElse) {
     }
 }
 
+// A link at the install path is the install: the uninstall removes the link
+// and never touches what it points to.
+TEST_P(EndToEnd, ALinkAtTheInstallPathIsRemovedAsALink) {
+    writeFile(root_ / "elsewhere" / "QBASIC.EXE", "kept");
+    fs::create_directory_symlink(root_ / "elsewhere", install());
+    const PipedRun run = piped("2x");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(install())));
+    EXPECT_EQ(readFile(root_ / "elsewhere" / "QBASIC.EXE"), "kept");
+    EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen));
+}
+
 TEST_P(EndToEnd, NothingToUninstallShowsTheNotFoundScreen) {
     const std::string notFound = menu() + "\f" + screenText(edition().edition->uninstallNotFoundScreen);
     EXPECT_EQ(piped("2x", "C").out, notFound) << "no install folder";
