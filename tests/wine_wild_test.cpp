@@ -28,8 +28,7 @@ TEST_P(InTheWild, UninstallNeverDeletesThroughAFolderLink) {
     };
     for (const Case& c : {Case{"at the install path", install()}, Case{"inside", install() / "sub" / "link"}}) {
         fs::remove_all(install());
-        writeFile(install() / "sub" / "QBASIC.EXE", "q");
-        if (c.link == install()) fs::remove_all(install());
+        if (c.link != install()) writeFile(install() / "sub" / "QBASIC.EXE", "q");
         fs::create_directory_symlink(outside(), c.link);
         const auto kept = snapshot(outside());
         const std::string shown = runWith("2", GetParam().failed);
