@@ -10,6 +10,21 @@ std::string installPath(const Edition& edition) {
     return "c:\\" + std::string(edition.folderName);
 }
 
+// Links go first, as links: a delete command may walk through a link into
+// what it points to. A link at the install path is the install itself, so
+// when it is gone there is nothing left to delete. False when no delete
+// command may run.
+bool readyToDelete(Platform& platform, const std::string& installFolder) {
+    return platform.removeLinks(installFolder) && platform.isDirectory(installFolder);
+}
+
+void runDeletes(Platform& platform, const std::string& installFolder) {
+    // The file delete names the install folder's contents by full path, so
+    // no interpreter can apply it to same-named files elsewhere on drive C.
+    platform.run("del " + installFolder + "\\*.* /s /q");
+    platform.run("rd " + installFolder + " /s /q");
+}
+
 }  // namespace
 
 void launch(const Edition& edition, Platform& platform) {
@@ -21,7 +36,12 @@ void launch(const Edition& edition, Platform& platform) {
         // Copy only from inside the payload folder: copying from anywhere else
         // would install the wrong files, and the install would then count as done.
         if (platform.changeDirectory(folder)) {
-            platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
+            // A copy that could not copy everything is no install: the folder
+            // it has just made goes again, so that the next launch copies anew.
+            // Its messages stay on the console.
+            if (!platform.run("xcopy *.* C:\\" + folder + " /e /h /i") && readyToDelete(platform, installFolder)) {
+                runDeletes(platform, installFolder);
+            }
             platform.changeDirectory("..");
         }
     }
@@ -36,15 +56,13 @@ void uninstall(const Edition& edition, Platform& platform) {
         platform.run("pause>nul");
         return;
     }
-    // Links go first, as links: a delete command may walk through a link into
-    // what it points to. A link at the install path is the install itself, so
-    // when it is gone there is nothing left to delete.
-    if (platform.removeLinks(installFolder) && platform.isDirectory(installFolder)) {
+    // An install folder that is the payload, or holds the program's own
+    // folder, is the only copy of what would be deleted: it stays.
+    const std::string folder(edition.folderName);
+    if (!platform.encloses(installFolder, folder) && !platform.encloses(installFolder, ".") &&
+        readyToDelete(platform, installFolder)) {
         platform.changeDirectory("c:\\");
-        // The file delete names the install folder's contents by full path, so
-        // no interpreter can apply it to same-named files elsewhere on drive C.
-        platform.run("del " + installFolder + "\\*.* /s /q");
-        platform.run("rd " + installFolder + " /s /q");
+        runDeletes(platform, installFolder);
         platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
     }
     platform.run("cls");

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/command_texts.h"
+
 namespace tembrel {
 
 // One text of a screen: `indent` spaces, the body, `trailing` spaces, then a
@@ -39,6 +41,10 @@ struct Edition {
     Screen uninstallNotFoundScreen;
     Screen uninstallFailedScreen;      // the install folder is still there after the delete commands
     Screen invalidKeyScreen;
+    CommandTexts commandTexts;         // what the command interpreter prints, in this language
+    std::string_view programName;      // "TembrelLaunch"
+    std::string_view version;          // "1.002"
+    std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder
 };
 
 }  // namespace tembrel

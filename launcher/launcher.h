@@ -22,6 +22,10 @@ void writeScreen(Platform& platform, Screen screen);
 // status, which is always 0.
 int runLauncher(const Edition& edition, Platform& platform);
 
+// A program's entry: what the platform makes of the command line, then the
+// launcher. Each platform defines it. Returns the exit status.
+int programMain(const Edition& edition, int argc, char** argv);
+
 // Installs the payload on drive C the first time, then starts the emulator.
 void launch(const Edition& edition, Platform& platform);
 

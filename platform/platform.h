@@ -5,7 +5,7 @@
 
 namespace tembrel {
 
-// The five things the launcher asks of the machine it runs on. The flow and
+// The things the launcher asks of the machine it runs on. The flow and
 // the actions reach the outside world only through this interface.
 class Platform {
 public:
@@ -36,11 +36,20 @@ public:
     // Returns false when the directory could not be entered.
     virtual bool changeDirectory(std::string_view path) = 0;
 
-    // Hands the command line to the command interpreter and waits for it.
-    virtual void run(std::string_view commandLine) = 0;
+    // True when `path` names `folder` itself or anything inside it, whatever
+    // names or links lead there. False when either cannot be found.
+    virtual bool encloses(std::string_view folder, std::string_view path) = 0;
+
+    // Carries out the command line, as the command interpreter would, and
+    // waits for it. Returns false when the command could not do all it was
+    // asked: a copy that left something out, a program that could not start.
+    virtual bool run(std::string_view commandLine) = 0;
 };
 
-// The platform of the machine this program was built for.
-std::unique_ptr<Platform> makePlatform();
+struct CommandTexts;
+
+// The platform of the machine this program was built for; its command
+// interpreter speaks in `texts`.
+std::unique_ptr<Platform> makePlatform(const CommandTexts& texts);
 
 }  // namespace tembrel

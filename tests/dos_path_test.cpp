@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "platform/dos_path.h"
-#include "platform/posix_shell.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 namespace {

@@ -19,7 +19,9 @@ public:
     std::set<std::string> missingFolders; // folders that cannot be entered
     std::set<std::string> otherThings;    // paths where something other than a folder stands
     bool linksRemovable = true;           // the answer of removeLinks
-    std::vector<std::string> log;         // "write:", "key:", "isdir:", "exists:", "unlink:", "chdir:", "run:"
+    std::set<std::string> enclosed;       // paths that lie in any folder asked about
+    std::set<std::string> failingCommands; // first words of the commands that fail
+    std::vector<std::string> log;  // "write:", "key:", "isdir:", "exists:", "unlink:", "in:", "chdir:", "run:"
 
     void write(std::string_view text) override {
         // Consecutive writes form one entry: only their concatenation is seen.
@@ -59,7 +61,14 @@ public:
         log.push_back("chdir:" + std::string(path));
         return missingFolders.count(std::string(path)) == 0;
     }
-    void run(std::string_view commandLine) override { log.push_back("run:" + std::string(commandLine)); }
+    bool encloses(std::string_view folder, std::string_view path) override {
+        log.push_back("in:" + std::string(folder) + " " + std::string(path));
+        return enclosed.count(std::string(path)) != 0;
+    }
+    bool run(std::string_view commandLine) override {
+        log.push_back("run:" + std::string(commandLine));
+        return failingCommands.count(std::string(commandLine.substr(0, commandLine.find(' ')))) == 0;
+    }
 };
 
 // The bytes a screen shows.

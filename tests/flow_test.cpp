@@ -100,6 +100,7 @@ TEST_P(FlowTest, LaunchKeys) {
 
 TEST_P(FlowTest, UninstallKeys) {
     const std::string isdir = "isdir:" + install(), unlink = "unlink:" + install();
+    const std::string inPayload = "in:" + install() + " " + GetParam().folder, inShip = "in:" + install() + " .";
     const std::vector<std::string> deletes = {
         "chdir:c:\\",
         "run:del " + install() + "\\*.* /s /q",
@@ -110,6 +111,7 @@ TEST_P(FlowTest, UninstallKeys) {
         const char* what;
         std::deque<bool> directories;
         bool linksRemovable;
+        std::string enclosed;  // what the install folder holds of the ship folder
         std::vector<std::string> after;
     };
     auto report = [&](std::vector<std::string> v, bool withDeletes, Screen shown) {
@@ -119,14 +121,21 @@ TEST_P(FlowTest, UninstallKeys) {
     };
     const Screen success = edition().uninstallSuccessScreen, failed = edition().uninstallFailedScreen;
     const Case cases[] = {
-        {"not installed", {false}, true,
+        {"not installed", {false}, true, "",
          {isdir, "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
-        {"removed", {true, true, false}, true, report({isdir, unlink, isdir}, true, success)},
-        {"still there after the deletes", {true, true, true}, true, report({isdir, unlink, isdir}, true, failed)},
+        {"removed", {true, true, false}, true, "", report({isdir, inPayload, inShip, unlink, isdir}, true, success)},
+        {"still there after the deletes", {true, true, true}, true, "",
+         report({isdir, inPayload, inShip, unlink, isdir}, true, failed)},
         // The install path was a link: removing it was the whole uninstall.
-        {"a link at the install path", {true, false, false}, true, report({isdir, unlink, isdir}, false, success)},
+        {"a link at the install path", {true, false, false}, true, "",
+         report({isdir, inPayload, inShip, unlink, isdir}, false, success)},
         // A link that cannot be removed keeps every delete command away.
-        {"a link left in place", {true, true}, false, report({isdir, unlink}, false, failed)},
+        {"a link left in place", {true, true}, false, "", report({isdir, inPayload, inShip, unlink}, false, failed)},
+        // The only copy of the payload, or the program's own folder, stays.
+        {"the install folder is the payload", {true, true}, true, GetParam().folder,
+         report({isdir, inPayload}, false, failed)},
+        {"the install folder holds the program", {true, true}, true, ".",
+         report({isdir, inPayload, inShip}, false, failed)},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'2', 8}) {
@@ -134,10 +143,37 @@ TEST_P(FlowTest, UninstallKeys) {
             fake.keys = {key};
             fake.directoryAnswers = c.directories;
             fake.linksRemovable = c.linksRemovable;
+            if (!c.enclosed.empty()) fake.enclosed.insert(c.enclosed);
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key)};
             expected.insert(expected.end(), c.after.begin(), c.after.end());
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
         }
+    }
+}
+
+// A copy that could not copy everything leaves no install behind: the folder
+// it made goes with the same confined delete, and the emulator still starts.
+TEST_P(FlowTest, AFailedCopyIsNoInstall) {
+    const std::string isdir = "isdir:" + install(), folder = GetParam().folder;
+    struct Case {
+        const char* what;
+        std::deque<bool> directories;
+        std::vector<std::string> cleanup;
+    };
+    const Case cases[] = {
+        {"folder made", {false, true}, {"run:del " + install() + "\\*.* /s /q", "run:rd " + install() + " /s /q"}},
+        {"no folder made", {false, false}, {}},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fake;
+        fake.keys = {'1'};
+        fake.directoryAnswers = c.directories;
+        fake.failingCommands = {"xcopy"};
+        std::vector<std::string> expected = {menu(), "key:49", isdir, "exists:" + install(), "chdir:" + folder,
+                                             "run:xcopy *.* C:\\" + folder + " /e /h /i", "unlink:" + install(), isdir};
+        expected.insert(expected.end(), c.cleanup.begin(), c.cleanup.end());
+        expected.insert(expected.end(), {"chdir:..", "run:dosboxportable.exe"});
+        EXPECT_EQ(run(fake), expected) << c.what;
     }
 }
 

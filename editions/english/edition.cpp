@@ -76,6 +76,42 @@ const Edition englishEdition{
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
     .invalidKeyScreen = invalidKey,
+    .commandTexts = {
+        .filesCopied = "{} File(s) copied\n",
+        .notRecognized = "'{}' is not recognized as an internal or external command,\noperable program or batch file.\n",
+        .pressAnyKey = "Press any key to continue . . . ",
+        .fileNotFound = "File not found - {}\n",
+        .couldNotFind = "Could Not Find {}\n",
+        .cannotCreateFolder = "Unable to create directory - {}: {}\n",
+        .cannotCopyFile = "File creation error - {}: {}\n",
+        .fileInTheWay = "Cannot copy into {}: a file of that name is in the way\n",
+        .skipped = "Skipped {}: {}\n",
+        .cannotRemove = "{} - {}\n",
+        .pathTooLong = "The path is too long for Windows: {}\n",
+        .syntaxError = "The syntax of the command is incorrect.\n",
+        .folderNotFound = "The system cannot find the file specified.\n",
+        .notAFolder = "The directory name is invalid.\n",
+        .linkNotFollowed = "it is a link, and links are not followed",
+        .linkLeadsOut = "the link leads out of the folder copied",
+        .linkLeadsNowhere = "the link leads nowhere",
+        .linkToOtherThing = "the link leads to neither a file nor a folder",
+        .copiedAlready = "that folder is copied already",
+        .copiedInItsPlace = "the folder it leads to is copied in its own place",
+        .readIncomplete = "the folder could not be read to its end",
+        .mountLeftAlone = "another file system is mounted here; it is left alone",
+        .linkNotRemovable = "a link that cannot be removed; nothing is deleted through it",
+    },
+    .programName = "TembrelLaunch",
+    .version = "1.002",
+    .usage = "Usage: TembrelLaunch [--help | --version]\n"
+             "\n"
+             "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"
+             "the Tembrel folder and dosboxportable.exe; it shows a menu and takes one key:\n"
+             "  1, Enter   start Tembrel; the first time, copy the Tembrel folder to C:\\Tembrel\n"
+             "  2          uninstall: delete C:\\Tembrel, saved games included\n"
+             "  3, Esc     leave\n"
+             "\n"
+             "Drive C is Wine's: {}\n",
 };
 
 }  // namespace tembrel

@@ -1,7 +1,4 @@
 #include "editions/english/english.h"
 #include "launcher/launcher.h"
 
-int main() {
-    auto platform = tembrel::makePlatform();
-    return tembrel::runLauncher(tembrel::englishEdition, *platform);
-}
+int main(int argc, char** argv) { return tembrel::programMain(tembrel::englishEdition, argc, argv); }

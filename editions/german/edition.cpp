@@ -80,6 +80,44 @@ const Edition germanEdition{
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
     .invalidKeyScreen = invalidKey,
+    .commandTexts = {
+        .filesCopied = "{} Datei(en) kopiert\n",
+        .notRecognized = "Der Befehl \"{}\" ist entweder falsch geschrieben oder\nkonnte nicht gefunden werden.\n",
+        .pressAnyKey = "Dr\201cken Sie eine beliebige Taste . . . ",
+        .fileNotFound = "Datei nicht gefunden - {}\n",
+        .couldNotFind = "{} konnte nicht gefunden werden.\n",
+        .cannotCreateFolder = "Verzeichnis kann nicht erstellt werden - {}: {}\n",
+        .cannotCopyFile = "Fehler beim Erstellen der Datei - {}: {}\n",
+        .fileInTheWay = "Kopieren nach {} nicht m\224glich: eine Datei dieses Namens ist im Weg\n",
+        .skipped = "{} \201bersprungen: {}\n",
+        .cannotRemove = "{} - {}\n",
+        .pathTooLong = "Der Pfad ist f\201r Windows zu lang: {}\n",
+        .syntaxError = "Die Syntax des Befehls ist falsch.\n",
+        .folderNotFound = "Das System kann die angegebene Datei nicht finden.\n",
+        .notAFolder = "Der Verzeichnisname ist ung\201ltig.\n",
+        .linkNotFollowed = "es ist eine Verkn\201pfung, und Verkn\201pfungen wird nicht gefolgt",
+        .linkLeadsOut = "die Verkn\201pfung f\201hrt aus dem kopierten Ordner hinaus",
+        .linkLeadsNowhere = "die Verkn\201pfung f\201hrt ins Leere",
+        .linkToOtherThing = "die Verkn\201pfung f\201hrt weder zu einer Datei noch zu einem Ordner",
+        .copiedAlready = "dieser Ordner ist schon kopiert",
+        .copiedInItsPlace = "der Ordner, zu dem sie f\201hrt, wird an seinem eigenen Platz kopiert",
+        .readIncomplete = "der Ordner konnte nicht ganz gelesen werden",
+        .mountLeftAlone = "hier ist ein anderes Dateisystem eingeh\204ngt; es bleibt unber\201hrt",
+        .linkNotRemovable = "eine Verkn\201pfung, die sich nicht entfernen l\204sst; nichts wird durch sie gel\224scht",
+    },
+    .programName = "TembreloStart",
+    .version = "1.002",
+    .usage = "Aufruf: TembreloStart [--help | --version]\n"
+             "\n"
+             "Installiert, startet und deinstalliert Tembrelo. Starten Sie es in dem Ordner,\n"
+             "in dem der Ordner Tembrelo und dosboxportable.exe liegen; es zeigt ein Men\201\n"
+             "und nimmt eine Taste:\n"
+             "  1, Eingabe   Tembrelo starten; beim ersten Mal den Ordner Tembrelo nach\n"
+             "               C:\\Tembrelo kopieren\n"
+             "  2            deinstallieren: C:\\Tembrelo l\224schen, mit den Spielst\204nden\n"
+             "  3, Esc       beenden\n"
+             "\n"
+             "Laufwerk C ist das von Wine: {}\n",
 };
 
 }  // namespace tembrel

@@ -1,7 +1,4 @@
 #include "editions/german/german.h"
 #include "launcher/launcher.h"
 
-int main() {
-    auto platform = tembrel::makePlatform();
-    return tembrel::runLauncher(tembrel::germanEdition, *platform);
-}
+int main(int argc, char** argv) { return tembrel::programMain(tembrel::germanEdition, argc, argv); }

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "launcher/launcher.h"
+#include "platform/command_texts.h"
 #include "platform/oem.h"
 #include "platform/platform.h"
-#include "platform/windows_ops.h"
+#include "platform/windows/files.h"
+#include "platform/windows/ops.h"
 #include "platform/windows_paths.h"
 
 namespace tembrel {
@@ -41,7 +44,7 @@ void enterProgramFolder() {
 
 class WindowsPlatform final : public Platform {
 public:
-    WindowsPlatform() : out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    explicit WindowsPlatform(const CommandTexts& texts) : texts_(texts), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
         DWORD mode;
         console_ = GetConsoleMode(out_, &mode) != 0;
         SetConsoleCtrlHandler(leaveInterruptsToTheCommand, TRUE);
@@ -90,15 +93,27 @@ public:
 
     bool changeDirectory(std::string_view path) override { return _chdir(std::string(path).c_str()) == 0; }
 
-    void run(std::string_view line) override { runCommandLine(line); }
+    // Not yet worked out here: nothing counts as enclosed.
+    bool encloses(std::string_view, std::string_view) override { return false; }
+
+    bool run(std::string_view line) override {
+        runCommandLine(line);
+        return true;
+    }
 
 private:
+    const CommandTexts& texts_;
     HANDLE out_;
     bool console_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> makePlatform() { return std::make_unique<WindowsPlatform>(); }
+std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::make_unique<WindowsPlatform>(texts); }
+
+int programMain(const Edition& edition, int, char**) {
+    WindowsPlatform platform(edition.commandTexts);
+    return runLauncher(edition, platform);
+}
 
 }  // namespace tembrel

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/windows_ops.h"
+#include "platform/windows/files.h"
 
 namespace tembrel {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/command_line.h"
-#include "platform/posix_shell.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/windows_ops.h"
+#include "platform/windows/ops.h"
 #include "platform/windows_paths.h"
 
 namespace tembrel {

@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "launcher/launcher.h"
+#include "platform/command_texts.h"
 #include "platform/keys.h"
 #include "platform/oem.h"
 #include "platform/platform.h"
-#include "platform/posix_shell.h"
-#include "platform/posix_terminal.h"
+#include "platform/posix/shell.h"
+#include "platform/posix/terminal.h"
 
 namespace tembrel {
 
@@ -59,7 +61,8 @@ public:
     // Drive C and the working folder are taken once, from the folder the
     // program starts in: a relative WINEPREFIX means the same folder however
     // the working folder changes later.
-    PosixPlatform() : folder_(startFolder()), driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {
+    explicit PosixPlatform(const CommandTexts& texts)
+        : texts_(texts), folder_(startFolder()), driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {
         if (!folder_.empty()) driveC_ = joinByName(folder_, driveC_);
         keepRunningOnWriteFailures();
     }
@@ -124,7 +127,10 @@ public:
         return true;
     }
 
-    void run(std::string_view line) override {
+    // Not yet worked out here: nothing counts as enclosed.
+    bool encloses(std::string_view, std::string_view) override { return false; }
+
+    bool run(std::string_view line) override {
         flush();
         const CommandLine command = parseCommandLine(line);
         // Each line goes out as soon as it is made, as it is: file names are
@@ -152,6 +158,7 @@ public:
             }
         }
         emit(output, command.outputToNul);
+        return true;
     }
 
 private:
@@ -218,6 +225,7 @@ private:
         return utf8_ == 1;
     }
 
+    const CommandTexts& texts_;
     std::string folder_;  // the working folder, by name
     std::string driveC_;
     std::string pending_;
@@ -227,6 +235,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Platform> makePlatform() { return std::make_unique<PosixPlatform>(); }
+std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::make_unique<PosixPlatform>(texts); }
+
+int programMain(const Edition& edition, int, char**) {
+    PosixPlatform platform(edition.commandTexts);
+    return runLauncher(edition, platform);
+}
 
 }  // namespace tembrel

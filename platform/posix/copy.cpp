@@ -14,8 +14,8 @@
 #include <set>
 #include <utility>
 
-#include "platform/posix_fs.h"
-#include "platform/posix_shell.h"
+#include "platform/posix/fs.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 

@@ -2,7 +2,7 @@
 // settings back after it, at exit, while the program is stopped, and when a
 // signal ends it.
 
-#include "platform/posix_terminal.h"
+#include "platform/posix/terminal.h"
 
 #include <signal.h>
 #include <termios.h>

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/posix_fs.h"
-#include "platform/posix_shell.h"
+#include "platform/posix/fs.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string>
 
-#include "platform/posix_shell.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 

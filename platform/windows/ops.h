@@ -10,10 +10,6 @@ namespace tembrel {
 // The text in UTF-16, read in the ANSI code page as the C runtime reads paths.
 std::wstring widen(std::string_view text);
 
-// Removes every reparse point (junction, symbolic link, mount point) at the
-// path or inside the folder, as a link; false when one could not be removed.
-bool removeReparsePoints(const std::wstring& path);
-
 // Hands the line to the command interpreter that %ComSpec% names and waits,
 // also when the working folder is on a network share.
 void runCommandLine(std::string_view line);

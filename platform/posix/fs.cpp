@@ -1,4 +1,4 @@
-#include "platform/posix_fs.h"
+#include "platform/posix/fs.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -8,8 +8,8 @@
 
 #include <cerrno>
 
-#include "platform/posix_fs.h"
-#include "platform/posix_shell.h"
+#include "platform/posix/fs.h"
+#include "platform/posix/shell.h"
 
 namespace tembrel {
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tembrel {
+
+// What the command interpreter prints, in the edition's language, worded as
+// that language's Windows words it. Bytes in the console's OEM code page;
+// each "{}" is filled in, in order, with a name or a reason.
+struct CommandTexts {
+    std::string_view filesCopied;         // {} count
+    std::string_view notRecognized;       // {} command name
+    std::string_view pressAnyKey;         // pause without >nul; no line feed
+    std::string_view fileNotFound;        // {} name
+    std::string_view couldNotFind;        // {} name (del found nothing)
+    std::string_view cannotCreateFolder;  // {} name, {} reason
+    std::string_view cannotCopyFile;      // {} name, {} reason
+    std::string_view fileInTheWay;        // {} destination
+    std::string_view skipped;             // {} name, {} one of the reasons below
+    std::string_view cannotRemove;        // {} name, {} reason
+    std::string_view pathTooLong;         // {} path
+    std::string_view syntaxError;         // a command line the interpreter cannot take
+    std::string_view folderNotFound;      // rd of a path where nothing is
+    std::string_view notAFolder;          // rd of a file
+
+    // Reasons, for skipped and cannotRemove.
+    std::string_view linkNotFollowed;     // a link (junction, symbolic link, mount point) in the copy
+    std::string_view linkLeadsOut;        // a link to outside the folder copied
+    std::string_view linkLeadsNowhere;    // a link whose target is missing or loops
+    std::string_view linkToOtherThing;    // a link to neither a file nor a folder
+    std::string_view copiedAlready;       // a second way to a folder copied once
+    std::string_view copiedInItsPlace;    // a link to a folder that is copied where it lies
+    std::string_view readIncomplete;      // a folder listing that broke off
+    std::string_view mountLeftAlone;      // another file system mounted inside the folder
+    std::string_view linkNotRemovable;    // a link the platform cannot remove
+};
+
+// `text` with each "{}" replaced by the next of `values`; a "{}" beyond the
+// values is dropped.
+std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);
+
+}  // namespace tembrel
