@@ -57,7 +57,11 @@ constexpr Text uninstallFailed[] = {
     {" ERROR! \n"},
     {"--------\n"},
     SpaceLine,
-    {"The program could not remove the folder c:\\Tembrel completely.\n"},
+    {"The program could not remove the folder c:\\Tembrel completely: a file in it\n"},
+    {"is in use or protected, or it holds a link, a mount or this program's own\n"},
+    {"files, which are left alone.\n"},
+    {"Close every program that uses files in c:\\Tembrel, Tembrel itself too,\n"},
+    {"then start this program again and choose 2.\n"},
     {"To exit the program, press any key\n"},
 };
 

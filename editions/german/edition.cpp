@@ -61,7 +61,12 @@ constexpr Text uninstallFailed[] = {
     {" FEHLER! \n"},
     {"---------\n"},
     SpaceLine,
-    {"Das Programm konnte den Ordner c:\\Tembrelo nicht vollst\204ndig entfernen.\n"},
+    {"Das Programm konnte den Ordner c:\\Tembrelo nicht vollst\204ndig entfernen:\n"},
+    {"Eine Datei darin ist in Gebrauch oder gesch\201tzt, oder er enth\204lt eine\n"},
+    {"Verkn\201pfung, ein eingeh\204ngtes Laufwerk oder die Dateien dieses Programms,\n"},
+    {"die unber\201hrt bleiben.\n"},
+    {"Schlie\341en Sie alle Programme, die Dateien in c:\\Tembrelo benutzen, auch\n"},
+    {"Tembrelo selbst; starten Sie dann dieses Programm neu und w\204hlen Sie 2.\n"},
     {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n"},
 };
 
