@@ -29,6 +29,14 @@ constexpr std::array<char16_t, 128> upperHalf = {
     0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
 
+// ASCII spellings of the Latin-1 letters U+00C0 to U+00FF.
+constexpr std::array<const char*, 64> latinLetters = {
+    "A", "A", "A", "A", "Ae", "A", "Ae", "C", "E", "E", "E", "E", "I", "I", "I", "I",
+    "D", "N", "O", "O", "O", "O", "Oe", "x", "Oe", "U", "U", "U", "Ue", "Y", "Th", "ss",
+    "a", "a", "a", "a", "ae", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
+    "d", "n", "o", "o", "o", "o", "oe", ":", "oe", "u", "u", "u", "ue", "y", "th", "y",
+};
+
 }  // namespace
 
 char16_t oemToUnicode(unsigned char byte) {
@@ -64,6 +72,22 @@ std::string oemToUtf8(std::string_view text) {
             out += static_cast<char>(0xE0 | (u >> 12));
             out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
             out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string oemToAscii(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (unsigned char c : text) {
+        const char16_t u = oemToUnicode(c);
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u >= 0xC0 && u <= 0xFF) {
+            out += latinLetters[u - 0xC0];
+        } else {
+            out += '?';
         }
     }
     return out;

@@ -36,5 +36,16 @@ TEST(Oem, GermanWords) {
     }
 }
 
+// A terminal that shows ASCII only still reads every German word.
+TEST(Oem, AsciiSpellsOutTheLetters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"dr\201cken gew\201nschte gel\224scht", "druecken gewuenschte geloescht"},
+        {"\232ber \231l \216rger Schlie\341en", "Ueber Oel Aerger Schliessen"},
+        {"caf\202 \244 \207", "cafe n c"},
+        {"\263\304\376 plain\n", "??? plain\n"},  // box drawing and a square: no letters
+    };
+    for (const auto& [oem, ascii] : cases) EXPECT_EQ(oemToAscii(oem), ascii) << ascii;
+}
+
 }  // namespace
 }  // namespace tembrel

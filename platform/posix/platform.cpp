@@ -73,9 +73,16 @@ public:
         discardUnreadKeys();
     }
 
+    // The OEM letters go out as the terminal reads them: in UTF-8, spelled
+    // out in ASCII where the locale has nothing but ASCII ("ue" for the
+    // u with umlaut), and as they are anywhere else.
     void write(std::string_view text) override {
-        if (hasNonAscii(text) && utf8()) {
+        if (!hasNonAscii(text)) {
+            pending_ += text;
+        } else if (utf8()) {
             pending_ += oemToUtf8(text);
+        } else if (asciiOnly_) {
+            pending_ += oemToAscii(text);
         } else {
             pending_ += text;
         }
@@ -217,7 +224,9 @@ private:
             // A locale that is not installed still says what the terminal
             // speaks: its name decides.
             if (setlocale(LC_CTYPE, "") != nullptr) {
-                utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? 1 : 0;
+                const char* codeset = nl_langinfo(CODESET);
+                utf8_ = std::strcmp(codeset, "UTF-8") == 0 ? 1 : 0;
+                asciiOnly_ = std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || std::strcmp(codeset, "ASCII") == 0;
             } else {
                 utf8_ = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG"))) ? 1 : 0;
             }
@@ -230,6 +239,7 @@ private:
     std::string driveC_;
     std::string pending_;
     int utf8_ = -1;
+    bool asciiOnly_ = false;  // known once utf8() has been asked
     bool outputFailed_ = false;
 };
 
