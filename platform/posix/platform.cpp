@@ -88,6 +88,10 @@ public:
         }
     }
 
+    // A file name, shown as the terminal can show it safely.
+    void writeName(std::string_view name) { pending_ += shownName(name, utf8()); }
+    const std::string& driveC() const { return driveC_; }
+
     int readKey() override {
         if (!isatty(STDIN_FILENO)) {
             flush();
@@ -247,9 +251,24 @@ private:
 
 std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::make_unique<PosixPlatform>(texts); }
 
-int programMain(const Edition& edition, int, char**) {
+// --help and --version answer and end, touching nothing; any other argument
+// is ignored, and the menu shows as always.
+int programMain(const Edition& edition, int argc, char** argv) {
+    const std::string_view option = argc > 1 ? argv[1] : "";
     PosixPlatform platform(edition.commandTexts);
-    return runLauncher(edition, platform);
+    if (option == "--version") {
+        platform.write(std::string(edition.programName) + " " + std::string(edition.version) + "\n");
+    } else if (option == "--help") {
+        const std::size_t mark = edition.usage.find("{}");
+        platform.write(edition.usage.substr(0, mark));
+        if (mark != std::string_view::npos) {
+            platform.writeName(platform.driveC());
+            platform.write(edition.usage.substr(mark + 2));
+        }
+    } else {
+        return runLauncher(edition, platform);
+    }
+    return 0;
 }
 
 }  // namespace tembrel
