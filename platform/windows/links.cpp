@@ -42,9 +42,7 @@ bool removeLinksInside(const std::wstring& folder) {
 }  // namespace
 
 bool removeReparsePoints(const std::wstring& path) {
-    // The long form lifts the 260-character limit, so deep installs are walked
-    // to the bottom.
-    const std::wstring longPath = L"\\\\?\\" + path;
+    const std::wstring& longPath = path;
     const DWORD attributes = GetFileAttributesW(longPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return removeLink(longPath, attributes);
