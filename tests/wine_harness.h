@@ -76,15 +76,19 @@ struct WineCase {
     std::string success;
     std::string notFound;
     std::string failed;
+    std::string tooLong;
+    std::string notRecognized;
 };
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
 inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
                        "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
-                       "could not uninstall Tembrel", "could not remove the folder"};
+                       "could not uninstall Tembrel", "could not remove the folder",
+                       "too long for Windows", "is not recognized as an internal"};
 inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
                       "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
-                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen"};
+                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen",
+                      "Windows zu lang", "ist entweder falsch geschrieben"};
 
 class UnderWine : public ::testing::TestWithParam<WineCase> {
 protected:
