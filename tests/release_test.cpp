@@ -68,7 +68,10 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       "SetConsoleCtrlHandler", "SetCurrentDirectoryW", "SetEnvironmentVariableW", "SetLastError",
       "SetUnhandledExceptionFilter", "Sleep", "TlsAlloc", "TlsFree", "TlsGetValue", "TlsSetValue",
       "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WideCharToMultiByte", "WriteConsoleW",
-      "WriteFile"}},
+      "WriteFile",
+      // the file commands (xcopy, del, rd)
+      "CopyFileW", "CreateDirectoryW", "CreateFileW", "FormatMessageW", "GetTickCount", "MoveFileW",
+      "SetFileAttributesW"}},
     {"msvcrt.dll",
      {"__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
       "__setusermatherr", "_amsg_exit", "_cexit", "_chdir", "_close", "_errno", "_getch", "_initterm", "_iob",
