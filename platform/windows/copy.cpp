@@ -104,11 +104,7 @@ private:
 
     static std::wstring join(const std::wstring& root, const std::wstring& relative) {
         if (relative.empty()) return root;
-        std::wstring path = root;
-        if (!path.ends_with(L'\\')) path += L'\\';
-        path += relative;
-        if (path.ends_with(L'\\')) path.pop_back();
-        return path;
+        return inFolder(root, relative.ends_with(L'\\') ? relative.substr(0, relative.size() - 1) : relative);
     }
 
     bool makeFolder(const std::wstring& name) {
@@ -161,7 +157,7 @@ private:
 
 bool copyFolder(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
                 const ShowLine& show) {
-    return Copier(longForm(source), longForm(dest), texts, show).run();
+    return Copier(source, dest, texts, show).run();
 }
 
 }  // namespace tembrel

@@ -56,7 +56,7 @@ public:
             }
             const std::size_t subfolders = stack.size();
             for (const Entry& entry : entries) {
-                const std::wstring path = folder.path + L"\\" + entry.name;
+                const std::wstring path = inFolder(folder.path, entry.name);
                 names_.push_back({folder.name, entry.name});
                 const std::size_t name = names_.size() - 1;
                 if (entry.isLink()) {
@@ -130,7 +130,7 @@ private:
     // Moves the folder up into the top folder, under a name of its own.
     void hoist(Folder& folder) {
         for (int tries = 0; tries < 100; ++tries) {
-            const std::wstring path = root_ + L"\\~" + decimal(++hoisted_);
+            const std::wstring path = inFolder(root_, L"~" + decimal(++hoisted_));
             if (MoveFileW(folder.path.c_str(), path.c_str())) {
                 folder.path = path;
                 folder.depth = 0;
@@ -176,7 +176,7 @@ void showAll(const std::vector<std::wstring>& lines, const ShowLine& show) {
 }  // namespace
 
 bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
-    const std::wstring root = longForm(folder);
+    const std::wstring& root = folder;
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         show(textOf(texts.couldNotFind, {shownPath(root) + L"\\*.*"}), true);
@@ -197,7 +197,7 @@ bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const Sh
 }
 
 bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
-    const std::wstring root = longForm(folder);
+    const std::wstring& root = folder;
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         show(textOf(texts.folderNotFound), true);

@@ -12,10 +12,9 @@
 namespace tembrel {
 
 bool removeReparsePoints(const std::wstring& path) {
-    const std::wstring longPath = longForm(path);
-    const DWORD attributes = GetFileAttributesW(longPath.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    return removeLink(longPath, attributes) == 0;
+    return removeLink(path, attributes) == 0;
 }
 
 }  // namespace tembrel

@@ -26,18 +26,10 @@ bool beforeInUpperCase(const Entry& a, const Entry& b) {
 
 }  // namespace
 
-std::wstring longForm(std::wstring_view path) {
-    std::wstring out;
-    if (path.starts_with(longPrefix) || path.starts_with(L"\\??\\")) {
-        out = path;
-    } else if (path.starts_with(L"\\\\")) {
-        out = std::wstring(longUncPrefix) + std::wstring(path.substr(2));
-    } else {
-        out = std::wstring(longPrefix) + std::wstring(path);
-    }
-    // "\\?\C:\" keeps its backslash: without it the name is the drive itself.
-    while (out.size() > 7 && out.back() == L'\\') out.pop_back();
-    return out;
+std::wstring inFolder(const std::wstring& folder, std::wstring_view name) {
+    std::wstring path = folder;
+    if (!path.ends_with(L'\\')) path += L'\\';
+    return path += name;
 }
 
 std::wstring shownPath(std::wstring_view longPath) {
@@ -85,7 +77,7 @@ std::wstring reason(DWORD error) {
 DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    HANDLE find = FindFirstFileW(inFolder(folder, L"*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? 0 : error;

@@ -12,10 +12,8 @@
 
 namespace tembrel {
 
-// The long form of an absolute path, which has no length limit:
-// "C:\x" gives "\\?\C:\x", "\\server\share\x" gives "\\?\UNC\server\share\x";
-// a long form stays as it is. A trailing backslash goes, except a drive's.
-std::wstring longForm(std::wstring_view path);
+// The entry `name` in the folder; a drive's root ends in "\" already.
+std::wstring inFolder(const std::wstring& folder, std::wstring_view name);
 
 // The path as a user writes it: the long form's prefix taken off again.
 std::wstring shownPath(std::wstring_view longPath);
