@@ -117,30 +117,87 @@ private:
 
     void copyFile(const std::wstring& name, DWORD attributes) {
         const std::wstring from = join(source_, name), to = join(dest_, name);
-        DWORD error = 0;
-        if (links_.leadsElsewhere(from, error)) {
-            show_(textOf(texts_.skipped, {shownStart_ + name, error ? reason(error) : textOf(texts_.linkNotFollowed)}),
-                  true);
-            if (error != 0) ok_ = false;
-            return;
+        const DWORD error = underWine() ? copyOpened(from, to, attributes) : copyNamed(from, to, attributes);
+        if (error == linkFound) {
+            show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
+        } else if (error != 0) {
+            fail(textOf(texts_.cannotCopyFile, {shownStart_ + name, reason(error)}));
+        } else {
+            ++copied_;
+            show_(shownStart_ + name + L"\n", false);
         }
+    }
+
+    // Hidden and system stay, as with /h; read-only goes, as xcopy drops it
+    // without /k, so that the install can be deleted again.
+    static DWORD copiedAttributes(DWORD attributes) {
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
+    }
+
+    static constexpr DWORD linkFound = 0xffffffff;
+
+    // Returns 0 or the error.
+    static DWORD copyNamed(const std::wstring& from, const std::wstring& to, DWORD attributes) {
         BOOL copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
         // A file left by an earlier copy may be read-only or hidden, which
         // CopyFile will not overwrite.
         if (!copied && GetLastError() == ERROR_ACCESS_DENIED && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
             copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
-        if (!copied) {
-            error = GetLastError();
-            fail(textOf(texts_.cannotCopyFile, {shownStart_ + name, reason(error)}));
-            return;
+        if (!copied) return GetLastError();
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(to.c_str(), copiedAttributes(attributes));
+        return 0;
+    }
+
+    // Under Wine the file is opened once: the name Wine keeps for the open
+    // file tells a link from a file, and the copy reads through the same
+    // handle. Returns 0, the error, or linkFound.
+    DWORD copyOpened(const std::wstring& from, const std::wstring& to, DWORD attributes) {
+        HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (in == INVALID_HANDLE_VALUE) return GetLastError();
+        DWORD error = 0;
+        if (links_.leadsElsewhere(from, error, in)) {
+            CloseHandle(in);
+            return error != 0 ? error : linkFound;
         }
-        // Hidden and system stay, as with /h; read-only goes, as xcopy
-        // drops it without /k, so that the install can be deleted again.
-        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (attributes & FILE_ATTRIBUTE_READONLY)
-            SetFileAttributesW(to.c_str(), (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE);
-        ++copied_;
-        show_(shownStart_ + name + L"\n", false);
+        auto create = [&] {
+            return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, copiedAttributes(attributes),
+                               nullptr);
+        };
+        HANDLE out = create();
+        if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+            SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+            out = create();
+        if (out == INVALID_HANDLE_VALUE) {
+            error = GetLastError();
+            CloseHandle(in);
+            return error;
+        }
+        buffer_.resize(256 * 1024);
+        DWORD read = 0, written = 0;
+        for (;;) {
+            if (!ReadFile(in, buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (read == 0) break;
+            if (!WriteFile(out, buffer_.data(), read, &written, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (written != read) {
+                error = ERROR_DISK_FULL;
+                break;
+            }
+        }
+        FILETIME created, accessed, modified;
+        if (error == 0 && GetFileTime(in, &created, &accessed, &modified))
+            SetFileTime(out, &created, &accessed, &modified);
+        CloseHandle(out);
+        CloseHandle(in);
+        if (error != 0) DeleteFileW(to.c_str());  // no half file left behind
+        return error;
     }
 
     const std::wstring source_, dest_;
@@ -149,6 +206,7 @@ private:
     HiddenLinks links_;
     std::wstring shownStart_;
     std::vector<std::wstring> late_;  // after the count line
+    std::vector<char> buffer_;
     int copied_ = 0;
     bool ok_ = true;
 };

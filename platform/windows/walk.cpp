@@ -127,11 +127,15 @@ std::wstring HiddenLinks::nameOf(const std::wstring& path, DWORD& error) {
         error = GetLastError();
         return {};
     }
+    std::wstring name = nameOf(file, error);
+    CloseHandle(file);
+    return name;
+}
+
+std::wstring HiddenLinks::nameOf(HANDLE file, DWORD& error) {
     void* status[2];
     constexpr int fileNameInformation = 9;
-    const LONG result = query_(file, status, buffer_.data(), static_cast<ULONG>(buffer_.size()), fileNameInformation);
-    CloseHandle(file);
-    if (result != 0) {
+    if (query_(file, status, buffer_.data(), static_cast<ULONG>(buffer_.size()), fileNameInformation) != 0) {
         error = ERROR_INVALID_FUNCTION;
         return {};
     }
@@ -140,7 +144,7 @@ std::wstring HiddenLinks::nameOf(const std::wstring& path, DWORD& error) {
     return std::wstring(reinterpret_cast<const wchar_t*>(buffer_.data() + 4), length / 2);
 }
 
-bool HiddenLinks::leadsElsewhere(const std::wstring& path, DWORD& error) {
+bool HiddenLinks::leadsElsewhere(const std::wstring& path, DWORD& error, HANDLE file) {
     error = 0;
     if (!underWine()) return false;
     // Where the folder's own name is unknown nothing can be told: every file
@@ -149,7 +153,7 @@ bool HiddenLinks::leadsElsewhere(const std::wstring& path, DWORD& error) {
         error = rootError_;
         return true;
     }
-    const std::wstring name = nameOf(path, error);
+    const std::wstring name = file == INVALID_HANDLE_VALUE ? nameOf(path, error) : nameOf(file, error);
     if (name.empty()) return true;
     const std::size_t below = root_.ends_with(L'\\') ? root_.size() - 1 : root_.size();
     return !sameName(name, rootName_ + path.substr(below));

@@ -61,11 +61,13 @@ public:
 
     // True when the file at `path`, which lies in the root folder (at any
     // depth), is not where its path says: a link. `error` is set where that
-    // cannot be told (then the answer is true, to be safe).
-    bool leadsElsewhere(const std::wstring& path, DWORD& error);
+    // cannot be told (then the answer is true, to be safe). `file`, where
+    // given, is the file opened already.
+    bool leadsElsewhere(const std::wstring& path, DWORD& error, HANDLE file = INVALID_HANDLE_VALUE);
 
 private:
     std::wstring nameOf(const std::wstring& path, DWORD& error);
+    std::wstring nameOf(HANDLE file, DWORD& error);
 
     using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
     Query query_ = nullptr;
