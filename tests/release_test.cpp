@@ -70,7 +70,10 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       "RemoveDirectoryW", "SetConsoleCtrlHandler", "SetConsoleCursorPosition", "SetCurrentDirectoryW",
       "SetEnvironmentVariableW", "SetLastError", "SetUnhandledExceptionFilter", "Sleep", "TlsAlloc", "TlsFree",
       "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WideCharToMultiByte",
-      "WriteConsoleW", "WriteFile"}},
+      "WriteConsoleW", "WriteFile",
+      // the file commands (xcopy, del, rd)
+      "CopyFileW", "CreateDirectoryW", "GetFileTime", "GetTickCount", "MoveFileW", "ReadFile", "SetFileAttributesW",
+      "SetFileTime"}},
     {"msvcrt.dll",
      {"__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
       "__setusermatherr", "_amsg_exit", "_cexit", "_close", "_errno", "_getch", "_initterm", "_iob",
