@@ -5,23 +5,27 @@
 
 namespace tembrel {
 
-// Folder names as Windows gives them, in UTF-16. Plain functions, so that
-// every platform's tests can call them.
+// Windows path names worked out by text alone, in UTF-16. Plain functions, so
+// that every platform's tests can call them. A full path here is a drive path
+// ("C:\Games\ship", "C:\") or a share path ("\\server\share\ship"), with
+// backslashes only and no "." or ".." left in it.
 
-// The folder a program file lies in, as a working folder: "C:\" for a program
-// in a drive's root, and "\\server\share\..." for the long form
-// "\\?\UNC\server\share\..." that the command interpreter does not take.
+// The folder a program file lies in, as a full path: "C:\" for a program in a
+// drive's root, and "\\server\share\..." for the long forms "\\?\C:\..." and
+// "\\?\UNC\server\share\..." and for Wine's "UNC\server\share\...".
 std::wstring folderOfProgram(std::wstring_view programPath);
 
-// True for a folder on a network share named by UNC ("\\server\share\..."),
-// which the command interpreter refuses as its working folder; false for
-// drive paths, also in their long forms "\\?\C:\..." and "\\.\C:\...".
-bool isNetworkFolder(std::wstring_view folder);
+// `path` taken from the folder `folder` (a full path), as a full path: "..",
+// "." and doubled or forward slashes are worked out by name, as Windows does;
+// a drive letter is upper case ("c:\X" names drive C); "\X" starts at the
+// folder's drive or share; ".." never climbs above a drive's or share's root.
+std::wstring fullPath(std::wstring_view folder, std::wstring_view path);
 
-// A command line that runs `line` in the network folder from an interpreter
-// started in a local one: pushd maps the share to a free drive letter and
-// enters the folder (quoted where the name needs it), the line runs only if that worked, and popd frees the
-// drive letter again.
-std::wstring inNetworkFolder(std::wstring_view folder, std::wstring_view line);
+// The folder the full path lies in; the path itself for a root.
+std::wstring parentOf(std::wstring_view fullPath);
+
+// The long form of a full path, which has no length limit:
+// "\\?\C:\Games" and "\\?\UNC\server\share\ship".
+std::wstring longForm(std::wstring_view fullPath);
 
 }  // namespace tembrel

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -58,23 +59,27 @@ TEST(ShippedPrograms, AreStrippedAndNameNoBuildFolder) {
 // the test until it is checked and added here.
 const std::map<std::string, std::set<std::string>> xpFunctions = {
     {"kernel32.dll",
-     {"CloseHandle", "CreateProcessW", "CreateSemaphoreW", "DeleteCriticalSection", "DeleteFileW",
-      "EnterCriticalSection", "FindClose", "FindFirstFileW", "FindNextFileW", "FreeLibrary", "GetConsoleMode",
-      "GetCurrentDirectoryW", "GetCurrentThreadId", "GetEnvironmentVariableW", "GetExitCodeProcess",
-      "GetFileAttributesA", "GetFileAttributesW", "GetLastError", "GetModuleFileNameW", "GetModuleHandleA",
-      "GetModuleHandleW", "GetProcAddress", "GetStartupInfoA", "GetStdHandle", "GetSystemDirectoryW",
-      "GetWindowsDirectoryW", "InitializeCriticalSection", "IsDBCSLeadByteEx", "LeaveCriticalSection",
-      "LoadLibraryA", "LoadLibraryW", "MultiByteToWideChar", "ReleaseSemaphore", "RemoveDirectoryW",
-      "SetConsoleCtrlHandler", "SetCurrentDirectoryW", "SetEnvironmentVariableW", "SetLastError",
-      "SetUnhandledExceptionFilter", "Sleep", "TlsAlloc", "TlsFree", "TlsGetValue", "TlsSetValue",
-      "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WideCharToMultiByte", "WriteConsoleW",
-      "WriteFile"}},
+     {"CloseHandle", "CreateFileW", "CreateProcessW", "CreateSemaphoreW", "DeleteCriticalSection", "DeleteFileW",
+      "EnterCriticalSection", "FillConsoleOutputAttribute", "FillConsoleOutputCharacterW", "FindClose",
+      "FindFirstFileW", "FindNextFileW", "FormatMessageW", "FreeLibrary", "GetConsoleMode", "GetConsoleProcessList",
+      "GetConsoleScreenBufferInfo", "GetCurrentDirectoryW", "GetCurrentThreadId", "GetEnvironmentVariableW",
+      "GetExitCodeProcess", "GetFileAttributesA", "GetFileAttributesW", "GetFileInformationByHandle", "GetLastError",
+      "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress", "GetStartupInfoA",
+      "GetStdHandle", "GetSystemDirectoryW", "GetWindowsDirectoryW", "InitializeCriticalSection", "IsDBCSLeadByteEx",
+      "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "MultiByteToWideChar", "ReleaseSemaphore",
+      "RemoveDirectoryW", "SetConsoleCtrlHandler", "SetConsoleCursorPosition", "SetCurrentDirectoryW",
+      "SetEnvironmentVariableW", "SetLastError", "SetUnhandledExceptionFilter", "Sleep", "TlsAlloc", "TlsFree",
+      "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WideCharToMultiByte",
+      "WriteConsoleW", "WriteFile",
+      // the file commands (xcopy, del, rd)
+      "CopyFileW", "CreateDirectoryW", "GetFileTime", "GetTickCount", "MoveFileW", "ReadFile", "SetFileAttributesW",
+      "SetFileTime"}},
     {"msvcrt.dll",
      {"__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
-      "__setusermatherr", "_amsg_exit", "_cexit", "_chdir", "_close", "_errno", "_getch", "_initterm", "_iob",
+      "__setusermatherr", "_amsg_exit", "_cexit", "_close", "_errno", "_getch", "_initterm", "_iob",
       "_onexit", "_read", "abort", "atoi", "calloc", "exit", "fprintf", "fputc", "fputs", "free", "fwrite",
       "localeconv", "malloc", "memchr", "memcmp", "memcpy", "memmove", "memset", "realloc", "setlocale", "signal",
-      "strchr", "strcmp", "strerror", "strlen", "strncmp", "system", "vfprintf", "wcslen", "_wsystem"}},
+      "strchr", "strcmp", "strerror", "strlen", "strncmp", "vfprintf", "wcslen"}},
 };
 
 // Parts of names that came with Windows Vista or later: none may slip into the
@@ -150,6 +155,64 @@ TEST_P(WindowsRelease, Is32BitForWindowsXpSmallAndVersioned) {
     for (const std::string& s : {std::string("ProductName"), std::string(GetParam().second), std::string("1.002"),
                                  std::string("FileDescription")})
         EXPECT_NE(bytes.find(utf16(s)), std::string::npos) << s;
+}
+
+// The resource of the given type and ID (its first language), found through
+// the PE resource directory; empty when there is none.
+std::string resourceOf(const std::string& bytes, std::uint32_t type, std::uint32_t id) {
+    auto at = [&](std::size_t offset) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
+        return value;
+    };
+    const std::size_t pe = at(0x3c), sections = pe + 24 + (at(pe + 20) & 0xffff);
+    const std::uint32_t rsrc = at(pe + 24 + 96 + 2 * 8);  // the data directory's resource entry
+    for (std::size_t s = sections; s < sections + 40 * (at(pe + 6) & 0xffff); s += 40) {
+        const std::uint32_t rva = at(s + 12), raw = at(s + 20);
+        if (rsrc < rva || rsrc >= rva + at(s + 8)) continue;
+        const std::size_t base = raw + (rsrc - rva);
+        // Each level: a table of (ID, offset) after a 16-byte header; the
+        // high bit of an offset leads to the next table.
+        auto find = [&](std::size_t table, std::uint32_t wanted, bool any) -> std::int64_t {
+            const std::uint32_t entries = (at(table + 12) & 0xffff) + (at(table + 12) >> 16);
+            for (std::uint32_t e = 0; e < entries; ++e)
+                if (any || at(table + 16 + 8 * e) == wanted) return at(table + 20 + 8 * e) & 0x7fffffff;
+            return -1;
+        };
+        const std::int64_t names = find(base, type, false);
+        const std::int64_t languages = names < 0 ? -1 : find(base + names, id, false);
+        const std::int64_t leaf = languages < 0 ? -1 : find(base + languages, 0, true);
+        if (leaf < 0) return "";
+        return bytes.substr(raw + (at(base + leaf) - rva), at(base + leaf + 4));
+    }
+    return "";
+}
+
+// The application manifest (resource 1 of type 24) is well-formed XML that
+// asks for no elevation, in the namespace form Windows XP takes, and names
+// each Windows from Vista to 11.
+TEST_P(WindowsRelease, CarriesItsApplicationManifest) {
+    const std::string manifest = resourceOf(readFile(exe()), 24, 1);
+    ASSERT_FALSE(manifest.empty());
+    const std::string file = BINARY_DIR "/" + std::string(GetParam().first) + ".manifest";
+    std::ofstream(file, std::ios::binary) << manifest;
+    auto query = [&](const std::string& xpath) {
+        return outputOf(XMLLINT " --xpath \"" + xpath + "\" '" + file + "' 2>&1");
+    };
+    EXPECT_EQ(outputOf(XMLLINT " --noout '" + file + "' 2>&1 && echo well-formed"), "well-formed\n");
+    EXPECT_EQ(query("count(//*[local-name()='trustInfo' and namespace-uri()='urn:schemas-microsoft-com:asm.v2']"
+                    "/*/*/*[local-name()='requestedExecutionLevel'][@level='asInvoker'][@uiAccess='false'])"),
+              "1\n");
+    std::size_t declared = 0;
+    for (std::size_t i = 0; (i = manifest.find("urn:schemas-microsoft-com:asm.v2", i)) != std::string::npos; ++i)
+        ++declared;
+    EXPECT_EQ(declared, 1u);
+    EXPECT_EQ(query("count(/*/*[local-name()='assemblyIdentity'][@type='win32'][@name][@version])"), "1\n");
+    const std::string ids = query("//*[local-name()='supportedOS']/@Id");
+    for (const char* id : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(ids.find(id), std::string::npos) << id;
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, WindowsRelease,

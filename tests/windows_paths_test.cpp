@@ -12,27 +12,42 @@ TEST(FolderOfProgram, Table) {
         {L"\\\\server\\share\\ship\\TembrelLaunch.exe", L"\\\\server\\share\\ship"},
         {L"\\\\?\\UNC\\server\\share\\ship\\TembrelLaunch.exe", L"\\\\server\\share\\ship"},
         {L"UNC\\server\\share\\ship\\TembrelLaunch.exe", L"\\\\server\\share\\ship"},  // as Wine names it
-        {L"\\\\?\\C:\\Games\\TembrelLaunch.exe", L"\\\\?\\C:\\Games"},
+        {L"\\\\?\\C:\\Games\\TembrelLaunch.exe", L"C:\\Games"},
         {L"TembrelLaunch.exe", L"."},
     };
     for (const auto& [program, folder] : cases) EXPECT_EQ(folderOfProgram(program), folder);
 }
 
-TEST(NetworkFolder, OnlyUncNamesAreNetworkFolders) {
-    const std::pair<const wchar_t*, bool> cases[] = {
-        {L"\\\\server\\share\\ship", true}, {L"\\\\?\\UNC\\server\\share", true}, {L"C:\\Games", false},
-        {L"\\\\?\\C:\\Games", false},       {L"\\\\.\\C:\\Games", false},         {L"\\", false},
-        {L"", false},
+// From a working folder, a name as a command line gives it: the full path, its
+// parent and its long form.
+TEST(FullPath, Table) {
+    struct Case {
+        const wchar_t *folder, *path, *full, *parent, *longForm;
     };
-    for (const auto& [folder, network] : cases) EXPECT_EQ(isNetworkFolder(folder), network) << folder;
-}
-
-TEST(NetworkFolder, TheLineRunsOnlyOnceTheShareIsEntered) {
-    EXPECT_EQ(inNetworkFolder(L"\\\\server\\share\\ship", L"dosboxportable.exe"),
-              L"pushd \\\\server\\share\\ship && dosboxportable.exe & popd");
-    EXPECT_EQ(inNetworkFolder(L"\\\\server\\class room\\ship(2)", L"pause>nul"),
-              L"pushd \"\\\\server\\class room\\ship(2)\" && pause>nul & popd");
-    EXPECT_EQ(inNetworkFolder(L"\\\\?\\UNC\\server\\share", L"cls"), L"pushd \\\\server\\share && cls & popd");
+    const Case cases[] = {
+        {L"C:\\Games\\ship", L"Tembrel", L"C:\\Games\\ship\\Tembrel", L"C:\\Games\\ship",
+         L"\\\\?\\C:\\Games\\ship\\Tembrel"},
+        {L"C:\\Games\\ship\\Tembrel", L"..", L"C:\\Games\\ship", L"C:\\Games", L"\\\\?\\C:\\Games\\ship"},
+        {L"C:\\Games", L"c:\\", L"C:\\", L"C:\\", L"\\\\?\\C:\\"},
+        {L"C:\\Games", L"c:\\Tembrel\\*.*", L"C:\\Tembrel\\*.*", L"C:\\Tembrel", L"\\\\?\\C:\\Tembrel\\*.*"},
+        {L"D:\\x", L"c:/a//b/./c/", L"C:\\a\\b\\c", L"C:\\a\\b", L"\\\\?\\C:\\a\\b\\c"},
+        {L"C:\\", L"..\\..\\Windows", L"C:\\Windows", L"C:\\", L"\\\\?\\C:\\Windows"},
+        {L"D:\\x\\y", L"\\Tembrel", L"D:\\Tembrel", L"D:\\", L"\\\\?\\D:\\Tembrel"},
+        {L"\\\\server\\share\\ship", L"Tembrel", L"\\\\server\\share\\ship\\Tembrel", L"\\\\server\\share\\ship",
+         L"\\\\?\\UNC\\server\\share\\ship\\Tembrel"},
+        {L"\\\\server\\share\\ship", L"..\\..", L"\\\\server\\share", L"\\\\server\\share",
+         L"\\\\?\\UNC\\server\\share"},
+        {L"\\\\server\\share\\ship", L"\\x", L"\\\\server\\share\\x", L"\\\\server\\share",
+         L"\\\\?\\UNC\\server\\share\\x"},
+        {L"C:\\Games", L"\\\\?\\UNC\\srv\\s\\a", L"\\\\srv\\s\\a", L"\\\\srv\\s", L"\\\\?\\UNC\\srv\\s\\a"},
+        {L"C:\\Games", L"\\\\?\\c:\\a\\..\\b", L"C:\\b", L"C:\\", L"\\\\?\\C:\\b"},
+    };
+    for (const Case& c : cases) {
+        const std::wstring full = fullPath(c.folder, c.path);
+        EXPECT_EQ(full, c.full) << c.folder << L" + " << c.path;
+        EXPECT_EQ(parentOf(full), c.parent) << full;
+        EXPECT_EQ(longForm(full), c.longForm) << full;
+    }
 }
 
 }  // namespace

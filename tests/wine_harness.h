@@ -25,7 +25,8 @@ using namespace tembrel::testing;
 // One Wine prefix for the whole run, with its wineserver kept alive so that
 // each program starts in a second or two. The prefix is a 32-bit Windows XP,
 // the oldest Windows the programs are built for: no 64-bit part of Wine is
-// needed, and the programs meet the 32-bit cmd, xcopy, del and rd.
+// needed. %ComSpec% names a stand-in that logs each start to
+// C:\unexpected.txt: the programs start no command interpreter.
 class WinePrefix : public ::testing::Environment {
 public:
     static inline fs::path root;
@@ -47,6 +48,10 @@ public:
         ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32")) << "could not create a Wine prefix";
         ASSERT_FALSE(fs::exists(driveC() / "windows" / "syswow64")) << "the Wine prefix is not 32-bit";
         ASSERT_EQ(run("wine winecfg -v winxp"), 0) << "could not make the Wine prefix a Windows XP";
+        fs::copy_file(STAND_IN_LOGGER, driveC() / "stand_in_cmd.exe");
+        ASSERT_EQ(run("wine reg add \"HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\" "
+                      "/v ComSpec /d 'C:\\stand_in_cmd.exe' /f"),
+                  0);
     }
     void TearDown() override {
         run("wineserver -k");
@@ -71,22 +76,27 @@ struct WineCase {
     std::string success;
     std::string notFound;
     std::string failed;
+    std::string tooLong;
+    std::string notRecognized;
 };
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
 inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
                        "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
-                       "could not uninstall Tembrel", "could not remove the folder"};
+                       "could not uninstall Tembrel", "could not remove the folder",
+                       "too long for Windows", "is not recognized as an internal"};
 inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
                       "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
-                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen"};
+                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen",
+                      "Windows zu lang", "ist entweder falsch geschrieben"};
 
 class UnderWine : public ::testing::TestWithParam<WineCase> {
 protected:
     void SetUp() override {
         ship_ = WinePrefix::root / "ship";
         fs::remove_all(ship_);
-        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt", "comspec.txt"})
+        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt", "unexpected.txt",
+                                 "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
         const fs::path payload = ship_ / folder();
         writeFile(payload / "QBASIC.EXE", "qbasic");
@@ -95,6 +105,10 @@ protected:
         fs::create_directories(payload / "empty");
         fs::copy_file(WINDOWS_PROGRAMS "/" + GetParam().exe, ship_ / GetParam().exe);
         fs::copy_file(STAND_IN_EMULATOR, ship_ / "dosboxportable.exe");
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(readFile(WinePrefix::driveC() / "unexpected.txt"), "") << "a program ran that never should";
     }
 
     const std::string& folder() const { return GetParam().folder; }

@@ -1,5 +1,5 @@
 // The Windows programs on their real platform: each .exe runs under Wine on a
-// pseudo-terminal, with Wine's own cmd, xcopy, del and rd on a Wine drive C.
+// pseudo-terminal, on a Wine drive C.
 
 #include "tests/wine_harness.h"
 
@@ -36,6 +36,19 @@ TEST_P(UnderWine, UninstallRemovesTheInstallFolderOnly) {
     EXPECT_FALSE(fs::exists(install()));
     EXPECT_EQ(snapshot(WinePrefix::driveC() / "Games"), decoys);
     EXPECT_EQ(runWith("\x7f", GetParam().notFound).find(GetParam().success), std::string::npos);
+}
+
+// Commands of the same names as the ones the launcher carries out itself, in
+// the payload and on drive C, where a command interpreter would look first.
+TEST_P(UnderWine, PlantedCommandsNeverRun) {
+    const std::string batch = "@echo %0>>C:\\unexpected.txt\r\n";
+    writeFile(ship_ / folder() / "XCOPY.BAT", batch);
+    fs::copy_file(STAND_IN_LOGGER, ship_ / folder() / "XCOPY.EXE");
+    writeFile(WinePrefix::driveC() / "DELTREE.BAT", batch);
+    runWith("1");
+    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
+    runWith("2", GetParam().success);
+    EXPECT_FALSE(fs::exists(install()));
 }
 
 TEST_P(UnderWine, TextsShowTheirLettersOnAUtf8Terminal) {

@@ -1,11 +1,221 @@
-// The Windows interpreter's xcopy.
+// The Windows interpreter's xcopy: the folder's files and subfolders, hidden
+// and system files and empty folders included, one folder at a time from an
+// explicit stack, so that no depth runs the program out of stack.
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/windows/files.h"
+#include "platform/windows/walk.h"
 
 namespace tembrel {
 
-bool copyFolder(const std::wstring&, const std::wstring&, const CommandTexts&, const ShowLine&) { return false; }
+namespace {
+
+// Where the first folder below the volume starts in a long path:
+// "\\?\C:\" or "\\?\UNC\server\share\".
+std::size_t volumeEnd(const std::wstring& path) {
+    if (!path.starts_with(L"\\\\?\\UNC\\")) return std::min<std::size_t>(path.size(), 7);
+    std::size_t at = path.find(L'\\', 8);                        // after the server
+    if (at != std::wstring::npos) at = path.find(L'\\', at + 1);  // after the share
+    return at == std::wstring::npos ? path.size() : at + 1;
+}
+
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+class Copier {
+public:
+    Copier(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show)
+        : source_(source), dest_(dest), texts_(texts), show_(show), links_(source) {
+        // Names are listed as xcopy lists a relative source: the drive, then
+        // the name inside the folder copied ("C:sub\file.txt").
+        if (source_.size() > 5 && source_[5] == L':' && !source_.starts_with(L"\\\\?\\UNC\\"))
+            shownStart_ = source_.substr(4, 2);
+    }
+
+    bool run() {
+        const bool ready = makeDestination();
+        if (ready) copyTree();
+        show_(textOf(texts_.filesCopied, {decimal(copied_)}), false);
+        for (const std::wstring& line : late_) show_(line, true);
+        return ready && ok_;
+    }
+
+private:
+    void fail(std::wstring line) {
+        ok_ = false;
+        show_(line, true);
+    }
+
+    // The destination and the folders above it. Something else of that name
+    // (a file, a link) is left alone.
+    bool makeDestination() {
+        const DWORD attributes = GetFileAttributesW(dest_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (isFolder(dest_)) return true;
+            late_.push_back(textOf(texts_.fileInTheWay, {shownPath(dest_)}));
+            return false;
+        }
+        for (std::size_t at = volumeEnd(dest_); at <= dest_.size(); ++at) {
+            if (at < dest_.size() && dest_[at] != L'\\') continue;
+            const std::wstring part = dest_.substr(0, at);
+            if (CreateDirectoryW(part.c_str(), nullptr) || isFolder(part)) continue;
+            const DWORD error = GetLastError();
+            late_.push_back(textOf(texts_.cannotCreateFolder, {shownPath(part), reason(error)}));
+            return false;
+        }
+        return true;
+    }
+
+    // Each folder's files, then its subfolders one after the other, each
+    // with all it holds: the order xcopy copies in.
+    void copyTree() {
+        std::vector<std::wstring> pending{L""};  // folders left, relative, each ending in "\" but the first
+        std::vector<Entry> entries;
+        while (!pending.empty()) {
+            const std::wstring folder = std::move(pending.back());
+            pending.pop_back();
+            const DWORD error = listFolder(join(source_, folder), entries);
+            if (error != 0) {
+                const std::wstring shown = folder.empty() ? shownPath(source_) : shownStart_ + folder;
+                fail(textOf(texts_.skipped, {shown, entries.empty() ? reason(error) : textOf(texts_.readIncomplete)}));
+            }
+            const std::size_t subfolders = pending.size();
+            for (const Entry& entry : entries) {
+                const std::wstring name = folder + entry.name;
+                if (entry.isLink()) {
+                    show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
+                } else if (!entry.isFolder()) {
+                    copyFile(name, entry.attributes);
+                } else if (makeFolder(name)) {
+                    pending.push_back(name + L"\\");
+                }
+            }
+            // Taken from the back: the first subfolder goes first.
+            std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(subfolders), pending.end());
+        }
+    }
+
+    static std::wstring join(const std::wstring& root, const std::wstring& relative) {
+        if (relative.empty()) return root;
+        return inFolder(root, relative.ends_with(L'\\') ? relative.substr(0, relative.size() - 1) : relative);
+    }
+
+    bool makeFolder(const std::wstring& name) {
+        const std::wstring path = join(dest_, name);
+        if (CreateDirectoryW(path.c_str(), nullptr) || isFolder(path)) return true;
+        const DWORD error = GetLastError();
+        fail(textOf(texts_.cannotCreateFolder, {shownPath(path), reason(error)}));
+        return false;
+    }
+
+    void copyFile(const std::wstring& name, DWORD attributes) {
+        const std::wstring from = join(source_, name), to = join(dest_, name);
+        const DWORD error = underWine() ? copyOpened(from, to, attributes) : copyNamed(from, to, attributes);
+        if (error == linkFound) {
+            show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
+        } else if (error != 0) {
+            fail(textOf(texts_.cannotCopyFile, {shownStart_ + name, reason(error)}));
+        } else {
+            ++copied_;
+            show_(shownStart_ + name + L"\n", false);
+        }
+    }
+
+    // Hidden and system stay, as with /h; read-only goes, as xcopy drops it
+    // without /k, so that the install can be deleted again.
+    static DWORD copiedAttributes(DWORD attributes) {
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
+    }
+
+    static constexpr DWORD linkFound = 0xffffffff;
+
+    // Returns 0 or the error.
+    static DWORD copyNamed(const std::wstring& from, const std::wstring& to, DWORD attributes) {
+        BOOL copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
+        // A file left by an earlier copy may be read-only or hidden, which
+        // CopyFile will not overwrite.
+        if (!copied && GetLastError() == ERROR_ACCESS_DENIED && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+            copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
+        if (!copied) return GetLastError();
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(to.c_str(), copiedAttributes(attributes));
+        return 0;
+    }
+
+    // Under Wine the file is opened once: the name Wine keeps for the open
+    // file tells a link from a file, and the copy reads through the same
+    // handle. Returns 0, the error, or linkFound.
+    DWORD copyOpened(const std::wstring& from, const std::wstring& to, DWORD attributes) {
+        HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (in == INVALID_HANDLE_VALUE) return GetLastError();
+        DWORD error = 0;
+        if (links_.leadsElsewhere(from, error, in)) {
+            CloseHandle(in);
+            return error != 0 ? error : linkFound;
+        }
+        auto create = [&] {
+            return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, copiedAttributes(attributes),
+                               nullptr);
+        };
+        HANDLE out = create();
+        if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+            SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+            out = create();
+        if (out == INVALID_HANDLE_VALUE) {
+            error = GetLastError();
+            CloseHandle(in);
+            return error;
+        }
+        buffer_.resize(256 * 1024);
+        DWORD read = 0, written = 0;
+        for (;;) {
+            if (!ReadFile(in, buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (read == 0) break;
+            if (!WriteFile(out, buffer_.data(), read, &written, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (written != read) {
+                error = ERROR_DISK_FULL;
+                break;
+            }
+        }
+        FILETIME created, accessed, modified;
+        if (error == 0 && GetFileTime(in, &created, &accessed, &modified))
+            SetFileTime(out, &created, &accessed, &modified);
+        CloseHandle(out);
+        CloseHandle(in);
+        if (error != 0) DeleteFileW(to.c_str());  // no half file left behind
+        return error;
+    }
+
+    const std::wstring source_, dest_;
+    const CommandTexts& texts_;
+    const ShowLine& show_;
+    HiddenLinks links_;
+    std::wstring shownStart_;
+    std::vector<std::wstring> late_;  // after the count line
+    std::vector<char> buffer_;
+    int copied_ = 0;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+bool copyFolder(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
+                const ShowLine& show) {
+    return Copier(source, dest, texts, show).run();
+}
 
 }  // namespace tembrel

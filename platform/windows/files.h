@@ -27,15 +27,18 @@ bool copyFolder(const std::wstring& source, const std::wstring& dest, const Comm
                 const ShowLine& show);
 
 // del FOLDER\*.* /s /q: deletes every file in the folder and its subfolders,
-// read-only, hidden and system files included. False when one is left.
+// read-only, hidden and system files included; a file link goes as a link.
+// A subfolder very deep down may be moved up into the folder on the way. False
+// when one is left.
 bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
 
-// rd FOLDER /s /q: removes the folder and everything in it. False when it is
-// still there.
+// rd FOLDER /s /q: removes the folder and everything in it, links as links.
+// False when it is still there.
 bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
 
-// Removes every reparse point at the path or inside the folder, as a link;
-// false when one could not be removed.
+// Removes a reparse point at the path, as a link; false when it could not be
+// removed (under Wine a Unix link never can). The deletes above deal with
+// the links inside the folder.
 bool removeReparsePoints(const std::wstring& path);
 
 }  // namespace tembrel

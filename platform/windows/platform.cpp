@@ -1,15 +1,14 @@
-// The launcher's platform on Windows: the console, the C runtime and cmd.
+// The launcher's platform on Windows: the console, the file system by Win32
+// calls in long-form paths, and an interpreter of its own for the command
+// lines (interpreter.cpp). The working folder is the platform's own, a full
+// path: the process's current folder, limited to MAX_PATH and refused by
+// some programs on a network share, is never used.
 
-#include <conio.h>
-#include <direct.h>
-#include <windows.h>
-
-#include <string>
+#include <cstdlib>
 #include <vector>
 
 #include "launcher/launcher.h"
 #include "platform/command_texts.h"
-#include "platform/oem.h"
 #include "platform/platform.h"
 #include "platform/windows/files.h"
 #include "platform/windows/ops.h"
@@ -19,92 +18,108 @@ namespace tembrel {
 
 namespace {
 
-// Ctrl+C and Ctrl+Break belong to the command that runs at the time, which
-// handles them itself; the launcher waits for it and ends as always. At the
-// menu the key read takes Ctrl+C as a key. Unlike ignoring the events
-// outright, a handler is not passed on to the commands.
-BOOL WINAPI leaveInterruptsToTheCommand(DWORD event) {
+// Ctrl+C and Ctrl+Break belong to the program that runs at the time, which
+// shares the console and handles them itself; the launcher waits for it and
+// ends as always. At the menu the key read takes Ctrl+C as a key. Unlike
+// ignoring the events outright, a handler is not passed on to the programs.
+BOOL WINAPI leaveInterruptsToTheProgram(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
 }
 
 // The payload and the emulator starter lie beside the program, whatever
 // folder it was started from (a shortcut, the Run dialog, another prompt).
-void enterProgramFolder() {
+std::wstring programFolder() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return;
-        if (n < path.size()) {
-            SetCurrentDirectoryW(folderOfProgram(std::wstring_view(path.data(), n)).c_str());
-            return;
-        }
+        if (n == 0) return L".";
+        if (n < path.size()) return folderOfProgram(std::wstring_view(path.data(), n));
         path.resize(path.size() * 2);
     }
 }
 
+// What a file is, whatever name or link leads to it.
+struct Identity {
+    DWORD volume = 0, high = 0, low = 0;
+    bool operator==(const Identity&) const = default;
+};
+
+bool identify(const std::wstring& fullPath, Identity& identity) {
+    // Backup semantics open folders too; no access is asked for, only the
+    // file's identity, so the file's own permissions do not matter.
+    const HANDLE file = CreateFileW(longForm(fullPath).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return known;
+}
+
 class WindowsPlatform final : public Platform {
 public:
-    explicit WindowsPlatform(const CommandTexts& texts) : texts_(texts), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
-        DWORD mode;
-        console_ = GetConsoleMode(out_, &mode) != 0;
-        SetConsoleCtrlHandler(leaveInterruptsToTheCommand, TRUE);
-        enterProgramFolder();
+    explicit WindowsPlatform(const CommandTexts& texts) : texts_(texts), folder_(programFolder()) {
+        SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
     }
 
-    // On a console the text goes out through the wide console API, so its OEM
-    // letters read right whatever code page the console is set to (the C
-    // runtime's text stream drops them on some). Redirected output gets the
-    // OEM bytes themselves. Either way a line feed becomes CR LF, as in a text
-    // stream, and nothing is held back: the text is out when write returns.
-    void write(std::string_view text) override {
-        if (console_) {
-            std::wstring wide;
-            wide.reserve(text.size() + 8);
-            for (unsigned char c : text) {
-                if (c == '\n') wide += L'\r';
-                wide += static_cast<wchar_t>(oemToUnicode(c));
-            }
-            DWORD written;
-            WriteConsoleW(out_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        } else {
-            std::string bytes;
-            bytes.reserve(text.size() + 8);
-            for (char c : text) {
-                if (c == '\n') bytes += '\r';
-                bytes += c;
-            }
-            DWORD written;
-            WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        }
-    }
+    void write(std::string_view text) override { console_.write(text); }
 
-    int readKey() override { return _getch(); }
+    int readKey() override { return console_.readKey(); }
 
     bool isDirectory(std::string_view path) override {
-        const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+        const DWORD attributes = attributesOf(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
-    bool exists(std::string_view path) override {
-        return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool exists(std::string_view path) override { return attributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
-    bool removeLinks(std::string_view path) override { return removeReparsePoints(widen(path)); }
+    bool removeLinks(std::string_view path) override { return removeReparsePoints(longPathOf(path)); }
 
-    bool changeDirectory(std::string_view path) override { return _chdir(std::string(path).c_str()) == 0; }
-
-    // Not yet worked out here: nothing counts as enclosed.
-    bool encloses(std::string_view, std::string_view) override { return false; }
-
-    bool run(std::string_view line) override {
-        runCommandLine(line);
+    // By name, as the command interpreter does: ".." leads back to the folder
+    // a link was entered from.
+    bool changeDirectory(std::string_view path) override {
+        std::wstring folder = fullPath(folder_, widen(path));
+        const DWORD attributes = GetFileAttributesW(longForm(folder).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        folder_ = std::move(folder);
         return true;
     }
 
+    // Walks up from `path` by name, comparing each folder's identity with
+    // `folder`'s, so that a link or another name for the folder is found too.
+    bool encloses(std::string_view folder, std::string_view path) override {
+        Identity outer, inner;
+        std::wstring at = fullPath(folder_, widen(path));
+        if (!identify(fullPath(folder_, widen(folder)), outer) || !identify(at, inner)) return false;
+        for (bool known = true;; known = identify(at, inner)) {
+            if (known && inner == outer) return true;
+            const std::wstring up = parentOf(at);
+            if (up == at) return false;
+            at = up;
+        }
+    }
+
+    bool run(std::string_view line) override { return interpret(line, folder_, console_, texts_, notStarted_); }
+
+    // A message that a program could not start stays on the screen until a
+    // key is pressed when the console window is the launcher's own and
+    // closes the moment it ends. From a prompt, the launcher ends at once.
+    void keepMessageReadable() {
+        if (!notStarted_ || !console_.alone()) return;
+        console_.write(texts_.pressAnyKey);
+        console_.readKey();
+        console_.write("\n");
+    }
+
 private:
+    std::wstring longPathOf(std::string_view path) const { return longForm(fullPath(folder_, widen(path))); }
+    DWORD attributesOf(std::string_view path) const { return GetFileAttributesW(longPathOf(path).c_str()); }
+
     const CommandTexts& texts_;
-    HANDLE out_;
-    bool console_ = false;
+    Console console_;
+    std::wstring folder_;
+    bool notStarted_ = false;
 };
 
 }  // namespace
@@ -113,7 +128,16 @@ std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::
 
 int programMain(const Edition& edition, int, char**) {
     WindowsPlatform platform(edition.commandTexts);
-    return runLauncher(edition, platform);
+    const int status = runLauncher(edition, platform);
+    platform.keepMessageReadable();
+    return status;
 }
 
 }  // namespace tembrel
+
+// The C++ runtime's default handler for an exception nobody catches names it,
+// with a name demangler that takes up a sixth of the program. This one ends
+// the program just the same, without the name.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

@@ -1,0 +1,86 @@
+// The Windows programs' own file commands under Wine: links in the payload
+// and in the install, paths past Windows' old length limit, a file that
+// another program holds open.
+
+#include "tests/wine_harness.h"
+
+namespace tembrel {
+namespace {
+
+class FilesUnderWine : public UnderWine {
+protected:
+    fs::path outside() const { return WinePrefix::root / "outside"; }
+    void SetUp() override {
+        UnderWine::SetUp();
+        fs::remove_all(outside());
+        writeFile(outside() / "keep.txt", "keep");
+    }
+};
+
+// Each link is skipped and named, the rest is installed, and nothing outside
+// is copied or, at the uninstall, touched. Wine shows a Unix link to a file as
+// a plain file: it is found all the same.
+TEST_P(FilesUnderWine, LinksInThePayloadAreSkippedAndNamed) {
+    const fs::path payload = ship_ / folder();
+    struct Link {
+        const char* path;
+        fs::path target;
+        const char* shown;
+    };
+    const Link links[] = {{"dot", ".", "Z:dot"}, {"out", outside(), "Z:out"},
+                          {"sub/file", outside() / "keep.txt", "Z:sub\\file"}};
+    for (const Link& link : links) fs::create_symlink(link.target, payload / link.path);
+    auto expected = snapshot(payload, false);
+    std::erase_if(expected, [](const auto& entry) { return entry.second.starts_with("link "); });
+    const auto kept = snapshot(outside());
+
+    const std::string shown = runWith("1");
+    for (const Link& link : links) EXPECT_NE(shown.find(link.shown), std::string::npos) << shown;
+    EXPECT_EQ(snapshot(install(), false), expected);
+    runWith("2", GetParam().success);
+    EXPECT_EQ(snapshot(outside()), kept);
+}
+
+TEST_P(FilesUnderWine, APayloadPathOver300CharactersInstallsAndUninstalls) {
+    fs::path deep = ship_ / folder();
+    while (deep.string().size() < ship_.string().size() + 310) deep /= "a folder with a long name";
+    writeFile(deep / "deep.txt", "deep");
+    runWith("1");
+    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
+    runWith("2", GetParam().success);
+    EXPECT_FALSE(fs::exists(install()));
+}
+
+// Wine deletes what a Unix link leads to instead of the link: the uninstall
+// leaves the link, and so the file outside, and says that it failed.
+TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
+    writeFile(install() / "QBASIC.EXE", "q");
+    fs::create_symlink(outside() / "keep.txt", install() / "save.dat");
+    runWith("2", GetParam().failed);
+    EXPECT_EQ(readFile(outside() / "keep.txt"), "keep");
+}
+
+// A file held open without delete sharing (a program using it, an antivirus
+// scanning it) fails the uninstall; once it is let go, the uninstall succeeds.
+TEST_P(FilesUnderWine, AHeldFileFailsTheUninstallUntilItIsReleased) {
+    writeFile(install() / "sub" / "held.dat", "held");
+    const fs::path signals = WinePrefix::root / "signals";
+    fs::remove_all(signals);
+    fs::create_directories(signals);
+    Terminal holder({WINE, FILE_HOLDER, "C:\\" + folder() + "\\sub\\held.dat", windowsName(signals)},
+                    WinePrefix::root.string(), WinePrefix::env());
+    for (int waited = 0; waited < 300 && !fs::exists(signals / "held"); ++waited) holder.stillRunningAfter(100);
+    ASSERT_TRUE(fs::exists(signals / "held"));
+    runWith("2", GetParam().failed);
+    EXPECT_EQ(readFile(install() / "sub" / "held.dat"), "held");
+    writeFile(signals / "release", "");
+    holder.wait(30000);
+    runWith("2", GetParam().success);
+    EXPECT_FALSE(fs::exists(install()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::Values(english, german),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel
