@@ -111,9 +111,15 @@ std::vector<std::pair<std::string, std::string>> importsOf(const std::string& ex
 }
 
 // Each Windows program and its folder name, which its version resource names.
-class WindowsRelease : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
+struct Program {
+    const char* name;
+    const char* folder;
+};
+void PrintTo(const Program& p, std::ostream* os) { *os << p.name; }
+
+class WindowsRelease : public ::testing::TestWithParam<Program> {
 protected:
-    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().first) + ".exe"; }
+    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().name) + ".exe"; }
 };
 
 TEST_P(WindowsRelease, ImportsOnlyWhatWindowsXpHas) {
@@ -152,7 +158,7 @@ TEST_P(WindowsRelease, Is32BitForWindowsXpSmallAndVersioned) {
         for (char c : s) out += {c, '\0'};
         return out;
     };
-    for (const std::string& s : {std::string("ProductName"), std::string(GetParam().second), std::string("1.002"),
+    for (const std::string& s : {std::string("ProductName"), std::string(GetParam().folder), std::string("1.002"),
                                  std::string("FileDescription")})
         EXPECT_NE(bytes.find(utf16(s)), std::string::npos) << s;
 }
@@ -194,7 +200,7 @@ std::string resourceOf(const std::string& bytes, std::uint32_t type, std::uint32
 TEST_P(WindowsRelease, CarriesItsApplicationManifest) {
     const std::string manifest = resourceOf(readFile(exe()), 24, 1);
     ASSERT_FALSE(manifest.empty());
-    const std::string file = BINARY_DIR "/" + std::string(GetParam().first) + ".manifest";
+    const std::string file = BINARY_DIR "/" + std::string(GetParam().name) + ".manifest";
     std::ofstream(file, std::ios::binary) << manifest;
     auto query = [&](const std::string& xpath) {
         return outputOf(XMLLINT " --xpath \"" + xpath + "\" '" + file + "' 2>&1");
@@ -216,8 +222,8 @@ TEST_P(WindowsRelease, CarriesItsApplicationManifest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, WindowsRelease,
-                         ::testing::Values(std::pair{"TembrelLaunch", "Tembrel"}, std::pair{"TembreloStart", "Tembrelo"}),
-                         [](const auto& info) { return std::string(info.param.first); });
+                         ::testing::Values(Program{"TembrelLaunch", "Tembrel"}, Program{"TembreloStart", "Tembrelo"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 #endif
 
