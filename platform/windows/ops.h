@@ -59,7 +59,9 @@ enum class Started { Yes, Missing, TooLong, Failed };
 
 // Starts the program at `path` (a full path) with the command line as typed,
 // in `folder`, and waits for it to end. Nothing is searched for: a program
-// that is not at `path` is Missing.
+// that is not at `path` is Missing. TooLong: the path or the folder is too
+// long for Windows to start a program. Failed: Windows refused, for the
+// reason that `error` then holds.
 Started startProgram(const std::wstring& path, const CommandLine& command, const std::wstring& folder,
                      DWORD& error);
 
