@@ -40,6 +40,14 @@ public:
     }
 
     bool run() {
+        // The folder copied may itself be a link; only what lies in it is
+        // never followed.
+        const DWORD attributes = GetFileAttributesW(source_.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            show_(textOf(texts_.fileNotFound, {shownPath(source_)}), true);
+            show_(textOf(texts_.filesCopied, {L"0"}), false);
+            return false;
+        }
         const bool ready = makeDestination();
         if (ready) copyTree();
         show_(textOf(texts_.filesCopied, {decimal(copied_)}), false);

@@ -84,7 +84,7 @@ DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries) {
     }
     do {
         const std::wstring_view name = found.cFileName;
-        if (name != L"." && name != L"..") entries.push_back({std::wstring(name), found.dwFileAttributes});
+        if (name != L"." && name != L"..") entries.push_back({std::wstring(name), found.dwFileAttributes, found.dwReserved0});
     } while (FindNextFileW(find, &found));
     const DWORD error = GetLastError();
     FindClose(find);

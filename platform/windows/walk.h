@@ -32,7 +32,15 @@ std::wstring reason(DWORD error);
 struct Entry {
     std::wstring name;
     DWORD attributes;
-    bool isLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    DWORD tag;  // the reparse point's kind, where it is one
+    // A junction, a symbolic link, a mount point: a reparse point that names
+    // something elsewhere. Other reparse points (files in the cloud, files
+    // deduplicated or compressed by the system) hold their own data. Wine
+    // gives no kind: its reparse points are all Unix links.
+    bool isLink() const {
+        constexpr DWORD namesElsewhere = 0x20000000;
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || (tag & namesElsewhere));
+    }
     bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
