@@ -60,23 +60,52 @@ TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
     EXPECT_EQ(readFile(outside() / "keep.txt"), "keep");
 }
 
-// A file held open without delete sharing (a program using it, an antivirus
-// scanning it) fails the uninstall; once it is let go, the uninstall succeeds.
+// A file held open with no sharing, by a Windows program (as a program using
+// it, or an antivirus scanning it, holds it), until the holder ends.
+struct HeldFile {
+    fs::path signals = WinePrefix::root / "signals";
+    std::unique_ptr<Terminal> holder;
+
+    explicit HeldFile(const std::string& windowsPath) {
+        fs::remove_all(signals);
+        fs::create_directories(signals);
+        holder = std::make_unique<Terminal>(std::vector<std::string>{WINE, FILE_HOLDER, windowsPath, windowsName(signals)},
+                                            WinePrefix::root.string(), WinePrefix::env());
+        for (int waited = 0; waited < 300 && !fs::exists(signals / "held"); ++waited) holder->stillRunningAfter(100);
+        EXPECT_TRUE(fs::exists(signals / "held"));
+    }
+    ~HeldFile() {
+        writeFile(signals / "release", "");
+        holder->wait(30000);
+    }
+};
+
+// A held file in the install fails the uninstall; once it is let go, the
+// uninstall succeeds.
 TEST_P(FilesUnderWine, AHeldFileFailsTheUninstallUntilItIsReleased) {
     writeFile(install() / "sub" / "held.dat", "held");
-    const fs::path signals = WinePrefix::root / "signals";
-    fs::remove_all(signals);
-    fs::create_directories(signals);
-    Terminal holder({WINE, FILE_HOLDER, "C:\\" + folder() + "\\sub\\held.dat", windowsName(signals)},
-                    WinePrefix::root.string(), WinePrefix::env());
-    for (int waited = 0; waited < 300 && !fs::exists(signals / "held"); ++waited) holder.stillRunningAfter(100);
-    ASSERT_TRUE(fs::exists(signals / "held"));
-    runWith("2", GetParam().failed);
-    EXPECT_EQ(readFile(install() / "sub" / "held.dat"), "held");
-    writeFile(signals / "release", "");
-    holder.wait(30000);
+    {
+        HeldFile held("C:\\" + folder() + "\\sub\\held.dat");
+        runWith("2", GetParam().failed);
+        EXPECT_EQ(readFile(install() / "sub" / "held.dat"), "held");
+    }
     runWith("2", GetParam().success);
     EXPECT_FALSE(fs::exists(install()));
+}
+
+// A held file in the payload makes the copy incomplete: no install is left
+// behind to be taken for a whole one, the emulator still starts, and once the
+// file is let go "1" installs.
+TEST_P(FilesUnderWine, AnIncompleteCopyLeavesNoInstall) {
+    {
+        HeldFile held(windowsName(ship_ / folder() / "QBASIC.EXE"));
+        const std::string shown = runWith("1");
+        EXPECT_FALSE(fs::exists(install())) << shown;
+        const std::string log = started();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+    runWith("1");
+    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::Values(english, german),
