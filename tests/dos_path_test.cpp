@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/dos_path.h"
 #include "platform/posix/shell.h"
@@ -12,10 +13,16 @@ namespace tembrel {
 namespace {
 
 TEST(DriveCFolder, FromTheWinePrefixOrHome) {
-    EXPECT_EQ(driveCFolder("/tmp/prefix", "/home/u"), "/tmp/prefix/drive_c");
-    EXPECT_EQ(driveCFolder("/tmp/prefix/", "/home/u"), "/tmp/prefix/drive_c");
-    EXPECT_EQ(driveCFolder(nullptr, "/home/u"), "/home/u/.wine/drive_c");
-    EXPECT_EQ(driveCFolder("", "/home/u"), "/home/u/.wine/drive_c");
+    using Case = std::tuple<const char*, const char*, const char*>;  // WINEPREFIX, drive C, refusal
+    for (const auto& [prefix, folder, refusal] :
+         {Case{"/tmp/prefix", "/tmp/prefix/drive_c", ""}, Case{"/tmp/prefix/", "/tmp/prefix/drive_c", ""},
+          Case{nullptr, "/home/u/.wine/drive_c", ""}, Case{"", "/home/u/.wine/drive_c", ""},
+          Case{"rel", "", "wine: invalid directory rel in WINEPREFIX: not an absolute path\n"},
+          Case{"~/.wine", "", "wine: invalid directory ~/.wine in WINEPREFIX: not an absolute path\n"}}) {
+        const DriveC driveC = driveCFolder(prefix, "/home/u");
+        EXPECT_EQ(driveC.folder, folder) << prefix;
+        EXPECT_EQ(driveC.refusal, refusal) << prefix;
+    }
 }
 
 TEST(MapDosPath, Table) {

@@ -10,6 +10,8 @@
 
 #include "tests/tree.h"
 
+#include "editions/english/english.h"
+
 #include "platform/posix/fs.h"
 #include "platform/posix/shell.h"
 
@@ -34,9 +36,10 @@ protected:
         fs::current_path(old_);
         fs::remove_all(root_);
     }
-    CommandOutput run(void (*command)(const CommandLine&, const std::string&, CommandOutput&), const char* line) {
+    CommandOutput run(bool (*command)(const CommandLine&, Shell&, CommandOutput&), const char* line) {
         CommandOutput output;
-        command(parseCommandLine(line), driveC_, output);
+        Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+        command(parseCommandLine(line), shell, output);
         return output;
     }
     fs::path c(const std::string& rel) const { return fs::path(driveC_) / rel; }
@@ -178,17 +181,23 @@ TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
     EXPECT_TRUE(fs::is_directory(c("full/sub")));
 }
 
-TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
+TEST_F(ShellTest, ProgramsComeFromTheShipFolderAlone) {
     writeFile("bin/tool", "#!/bin/sh\n");
     chmod("bin/tool", 0755);
+    writeFile("sub/inner", "#!/bin/sh\n");
+    chmod("sub/inner", 0755);
+    writeFile("Ship.exe", "MZ");
+    writeFile("plain", "#!/bin/sh\n");
+    writeFile("Run", "#!/bin/sh\n");
+    chmod("Run", 0700);
     const std::string oldPath = getenv("PATH");
     setenv("PATH", (root_ / "ship" / "bin").c_str(), 1);
-    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string());
-    writeFile("Tool", "local");
-    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string()) << "not executable: no program";
-    chmod("Tool", 0744);
-    EXPECT_EQ(findProgram("tool"), "./Tool");
-    EXPECT_EQ(findProgram("DELTREE"), "");
+    const int ship = open(".", O_PATH | O_DIRECTORY);
+    const std::pair<const char*, const char*> cases[] = {
+        {"run", "Run"}, {"SHIP.EXE", "Ship.exe"}, {"plain", ""}, {"tool", ""}, {"sub\\inner", ""}, {"sub/inner", ""},
+    };
+    for (const auto& [name, found] : cases) EXPECT_EQ(findProgram(ship, name), found) << name;
+    close(ship);
     setenv("PATH", oldPath.c_str(), 1);
 }
 
@@ -203,7 +212,8 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
         lines.push_back(o.out);
         o.out.clear();
     };
-    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), driveC_, output);
+    Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), shell, output);
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
 }
 

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -46,10 +47,16 @@ std::vector<Entry> listFolder(int folderFd, bool* complete = nullptr);
 // mount point), judged against the device of the folder it was entered from.
 bool isMountPoint(int folderFd, dev_t parentDevice);
 
+// True when the open folder `folderFd` is the folder `top` or lies anywhere
+// below it: the walk goes up through ".." and compares identities, so no name
+// is looked up and no link can mislead it.
+bool withinFolder(int folderFd, FileId top);
+
 // The folders from a top folder down to the one being worked on. Only the
 // last few stay open; a folder closed on the way down is opened again by name,
 // starting from the nearest open folder above it, and must still be the same
-// folder. So a tree of any depth is walked with a bounded number of open files.
+// folder. So a tree of any depth is walked with a bounded number of open files,
+// and with memory that grows only with the length of the names on the way.
 class FolderChain {
 public:
     // Takes over `topFd`, an open folder.
@@ -63,24 +70,36 @@ public:
     // Enters the subfolder `name` of the current folder: never through a link
     // unless `followLink`. False (errno set) when it is not an enterable folder.
     bool enter(const std::string& name, bool followLink = false);
+    // Enters the subfolder `name` that `folderFd` (taken over) was opened as;
+    // `viaLink` when that took a link.
+    void enterOpened(const std::string& name, int folderFd, bool viaLink);
     // Goes back up to the folder above.
     void leave();
     std::size_t depth() const { return levels_.size() - 1; }
+    // The name the current folder was entered by ("" for the top).
+    std::string_view name() const {
+        return std::string_view(names_).substr(levels_.size() > 1 ? levels_[levels_.size() - 2].nameEnd : 0);
+    }
     FileId id() const { return levels_.back().id; }
     dev_t device() const { return levels_.back().id.dev; }
 
 private:
+    // A level's name is names_[start of the level, nameEnd).
     struct Level {
-        std::string name;
+        std::size_t nameEnd;
         FileId id;
         int fd;
         bool followLink;
     };
     static constexpr int openLimit = 6;
+    std::string nameOf(std::size_t index) const;
     bool reopen(std::size_t index);
+    void push(const std::string& name, const struct stat& st, int fd, bool followLink);
     void closeOldest();
 
     std::vector<Level> levels_;
+    std::string names_;          // every level's name, one after the other
+    std::size_t firstOpen_ = 1;  // no level between the top and this one is open
     int open_ = 0;
 };
 
