@@ -266,7 +266,10 @@ private:
     void pushFrame(FolderChain& src, bool created) {
         bool complete = true;
         Frame frame{listFolder(src.fd(), &complete), 0, 0, created, copied_};
-        if (!complete) fail(fillIn(texts_.skipped, {shown_.empty() ? "." : shown_, texts_.readIncomplete}));
+        if (!complete) {
+            const std::string why = std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")";
+            fail(fillIn(texts_.skipped, {shown_.empty() ? "." : shown_, why}));
+        }
         if (!frames_.empty()) shown_ += '\\';
         frame.shownLength = shown_.size();
         frames_.push_back(std::move(frame));

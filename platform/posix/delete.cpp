@@ -79,7 +79,7 @@ private:
     void push(FolderChain& chain) {
         bool complete = true;
         Frame frame{listFolder(chain.fd(), &complete)};
-        if (!complete) report(texts_.readIncomplete);
+        if (!complete) report(std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")");
         if (!shown_.empty()) shown_ += '\\';
         frame.shownLength = shown_.size();
         frames_.push_back(std::move(frame));

@@ -22,8 +22,10 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
     const int own = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = own >= 0 ? fdopendir(own) : nullptr;
     if (dir == nullptr) {
+        const int error = errno;
         if (own >= 0) close(own);
         if (complete != nullptr) *complete = false;
+        errno = error;
         return entries;
     }
     errno = 0;
@@ -40,8 +42,10 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
         entries.push_back({e->d_name, kind});
         errno = 0;
     }
-    if (complete != nullptr) *complete = errno == 0;
+    const int error = errno;
+    if (complete != nullptr) *complete = error == 0;
     closedir(dir);
+    errno = error;
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
 }

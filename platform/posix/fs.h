@@ -40,7 +40,8 @@ struct Entry {
 
 // The entries of an open folder other than "." and "..", sorted by name, read
 // whole so that no listing stays open while the caller works below it.
-// `complete` turns false when the folder could not be read to its end.
+// `complete` turns false when the folder could not be read to its end, errno
+// then saying why.
 std::vector<Entry> listFolder(int folderFd, bool* complete = nullptr);
 
 // True when the open folder is the root of a file system mounted there (a
