@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +25,14 @@ TEST(DriveCFolder, FromTheWinePrefixOrHome) {
         EXPECT_EQ(driveC.folder, folder) << prefix;
         EXPECT_EQ(driveC.refusal, refusal) << prefix;
     }
+}
+
+TEST(DriveCFolder, HomeFromTheUserDatabaseWhenHomeIsUnset) {
+    const std::string saved = getenv("HOME") != nullptr ? getenv("HOME") : "";
+    unsetenv("HOME");
+    const struct passwd* user = getpwuid(getuid());
+    EXPECT_EQ(homeFolder(), user != nullptr ? user->pw_dir : "");
+    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST(MapDosPath, Table) {

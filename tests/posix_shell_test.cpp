@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 #include <tuple>
 
 #include "tests/tree.h"
@@ -217,6 +219,29 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
 }
 
+TEST_F(ShellTest, XcopyNeverCopiesWhereALinkFlippedDuringTheCopyLeads) {
+    writeFile("outside.txt", "secret");
+    writeFile("P/inside.txt", "inside");
+    const fs::path p = root_ / "ship" / "P";
+    std::atomic<bool> stop{false};
+    std::thread flipper([&] {
+        for (bool in = false; !stop; in = !in) {
+            symlink(in ? "inside.txt" : "../outside.txt", (p / "next").c_str());
+            rename((p / "next").c_str(), (p / "flip").c_str());
+        }
+    });
+    fs::current_path(p);
+    int secrets = 0;
+    for (int i = 0; i < 2000; ++i) {
+        run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
+        secrets += readFile(c("Out/flip")) == "secret";
+        unlink(c("Out/flip").c_str());
+    }
+    stop = true;
+    flipper.join();
+    EXPECT_EQ(secrets, 0);
+}
+
 TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
     // Twenty levels, a link to a folder elsewhere, twenty more: on the way
     // back up, ".." of the link's folder leads elsewhere.
@@ -258,6 +283,8 @@ TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
         {"\xc2\x9b" "31m", true, "??31m"},     // the same as UTF-8
         {"\xe0\x80\xaf\xed\xa0\x80", true, "??????"},  // overlong, surrogate
         {"end\xc3", true, "end?"},             // cut short
+        {"\xe2\x80\xaetxt.exe", true, "?txt.exe"},  // writing direction: overrides, isolates, marks
+        {"a\xe2\x81\xa6" "b\xe2\x80\x8f" "c\xd8\x9c" "d\xe2\x80\xaa", true, "a?b?c?d?"},
     };
     for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
 }
