@@ -1,18 +1,11 @@
 // xcopy on the POSIX platform: copies a folder tree with the kernel's own
 // copy, file by file, listing each file as it is done.
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstring>
 #include <set>
 #include <utility>
 
@@ -22,140 +15,6 @@
 namespace tembrel {
 
 namespace {
-
-// Copies the bytes from `offset` up to `end` in the kernel: copy_file_range,
-// else sendfile where the two files are on file systems it cannot join.
-bool copyRange(int in, int out, off_t offset, off_t end) {
-    off_t inAt = offset, outAt = offset;
-    while (inAt < end) {
-        const ssize_t n = copy_file_range(in, &inAt, out, &outAt, static_cast<size_t>(end - inAt), 0);
-        if (n == 0) return true;  // the file became shorter meanwhile
-        if (n > 0 || errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
-        break;
-    }
-    if (inAt < end && lseek(out, outAt, SEEK_SET) < 0) return false;
-    while (inAt < end) {
-        const ssize_t n = sendfile(out, in, &inAt, static_cast<size_t>(end - inAt));
-        if (n == 0) return true;
-        if (n < 0 && errno != EINTR) return false;
-    }
-    return true;
-}
-
-// Copies the contents of one open file to another: a clone where the file
-// system shares blocks; otherwise the data only, so that holes stay holes.
-bool copyContents(int in, int out, const struct stat& st) {
-    if (ioctl(out, FICLONE, in) == 0) return true;
-    // Fewer blocks than bytes: the file has holes. Most files have none and
-    // are copied in one go.
-    if (st.st_blocks * 512 >= st.st_size) return copyRange(in, out, 0, st.st_size);
-    off_t at = 0;
-    while (at < st.st_size) {
-        const off_t data = lseek(in, at, SEEK_DATA);
-        if (data < 0) {
-            if (errno == ENXIO) break;  // only a hole is left
-            return copyRange(in, out, at, st.st_size);
-        }
-        off_t hole = lseek(in, data, SEEK_HOLE);
-        if (hole < 0) hole = st.st_size;
-        if (!copyRange(in, out, data, std::min(hole, st.st_size))) return false;
-        at = hole;
-    }
-    return ftruncate(out, st.st_size) == 0;
-}
-
-// What a link leads to, opened one link at a time; each name on the way is
-// looked up once. `fd` is an O_PATH descriptor of the target, `folder` one of
-// the folder that holds its last name (-1: the folder the link is in).
-struct LinkTarget {
-    std::string name;  // its last name
-    int fd = -1;
-    int folder = -1;
-    struct stat st {};
-    int error = 0;
-    ~LinkTarget() {
-        if (fd >= 0) close(fd);
-        if (folder >= 0) close(folder);
-    }
-};
-
-void openLinkTarget(int folderFd, std::string name, LinkTarget& target) {
-    char text[PATH_MAX + 1];
-    for (int hops = 0; hops < 40; ++hops) {
-        const int dir = target.folder >= 0 ? target.folder : folderFd;
-        const int fd = openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0 || fstat(fd, &target.st) != 0) {
-            target.error = errno;
-            if (fd >= 0) close(fd);
-            return;
-        }
-        if (!S_ISLNK(target.st.st_mode)) {
-            target.fd = fd;
-            target.name = std::move(name);
-            return;
-        }
-        const ssize_t n = readlinkat(fd, "", text, sizeof text);
-        close(fd);
-        if (n <= 0 || n == static_cast<ssize_t>(sizeof text)) {
-            target.error = n < 0 ? errno : ENAMETOOLONG;
-            return;
-        }
-        // The folder part is opened in one go; the last name is looked at on
-        // the next turn, as it may be a link again.
-        const std::string_view link(text, static_cast<std::size_t>(n));
-        const std::size_t slash = link.rfind('/');
-        const std::string part = slash == std::string_view::npos ? "." : slash == 0 ? "/" : std::string(link.substr(0, slash));
-        const std::string_view last = slash == std::string_view::npos ? link : link.substr(slash + 1);
-        name = std::string(last.empty() ? std::string_view(".") : last);
-        const int next = openat(dir, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (next < 0) {
-            target.error = errno;
-            return;
-        }
-        if (target.folder >= 0) close(target.folder);
-        target.folder = next;
-    }
-    target.error = ELOOP;
-}
-
-// The name the folder `childId` has in the open folder `parentFd`, or "".
-std::string nameIn(int parentFd, FileId childId) {
-    std::string found;
-    const int own = openat(parentFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = own >= 0 ? fdopendir(own) : nullptr;
-    if (dir == nullptr) {
-        if (own >= 0) close(own);
-        return found;
-    }
-    while (const dirent* e = readdir(dir)) {
-        struct stat st;
-        if (e->d_ino == childId.ino && fstatat(parentFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            idOf(st) == childId && std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-            found = e->d_name;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
-// True when a folder on the way from `top` down to the open folder `fd`
-// (itself included, `top` not) has a name starting with a dot.
-bool belowDotFolder(int fd, FileId top) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) return false;
-    FileId id = idOf(st);
-    Fd current(openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    while (current && id != top) {
-        Fd up(openat(current.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!up || fstat(up.fd, &st) != 0 || idOf(st) == id) return false;
-        if (nameIn(up.fd, id).starts_with('.')) return true;
-        id = idOf(st);
-        std::swap(current.fd, up.fd);
-    }
-    return false;
-}
 
 class Copier {
 public:

@@ -104,6 +104,33 @@ private:
     int open_ = 0;
 };
 
+// What a link leads to. `fd` is an O_PATH descriptor of the target, `folder`
+// one of the folder that holds its last name `name` (-1: the folder the link
+// is in); `error` is set instead when it leads nowhere.
+struct LinkTarget {
+    std::string name;
+    int fd = -1;
+    int folder = -1;
+    struct stat st {};
+    int error = 0;
+    LinkTarget() = default;
+    LinkTarget(const LinkTarget&) = delete;
+    LinkTarget& operator=(const LinkTarget&) = delete;
+    ~LinkTarget();
+};
+
+// Opens what the link `name` in the open folder `folderFd` leads to, one
+// link at a time: each name on the way is looked up once.
+void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
+
+// True when a folder on the way from `top` down to the open folder `fd`
+// (itself included, `top` not) has a name starting with a dot.
+bool belowDotFolder(int fd, FileId top);
+
+// Copies the contents of one open file to another: a clone where the file
+// system shares blocks; otherwise the data only, so that holes stay holes.
+bool copyContents(int in, int out, const struct stat& st);
+
 // Splits "folder/pattern" into the folder and the last component.
 std::pair<std::string, std::string> splitLast(const std::string& path);
 

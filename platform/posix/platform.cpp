@@ -127,7 +127,7 @@ public:
             return true;
         }
         flush();
-        writeAll(STDERR_FILENO, fillIn(texts_.cannotRemove, {path, texts_.mountLeftAlone}) + "\n");
+        writeAll(STDERR_FILENO, fillIn(texts_.cannotRemove, {path, texts_.mountLeftAlone}));
         return false;
     }
 
