@@ -98,10 +98,17 @@ echo "uninstall, 20000 other files on drive C, median of $rounds: launcher ${t_u
 # ---- a tree 100,000 folders deep ----
 # With the default 8 MiB stack and 128 descriptors. cp -a names each file by
 # its whole path, so it stops where the path outgrows PATH_MAX; its time is
-# that of the part it copies.
+# that of the part it copies. So first a tree as deep as cp -a still copies.
 depth=${DEPTH:-100000}
 cc -O2 bench/deep.c -o "$work/deep"
 rm -rf "$work/ship/Tembrel" "$work/wine/drive_c/Tembrel" "$work/wine/drive_c/Other"
+"$work/deep" "$work/ship/Tembrel" 2000
+sync
+s=$(now); (cd "$work/ship" && printf 1 | WINEPREFIX="$work/wine" "$launcher" >/dev/null 2>&1); t_install=$(elapsed "$s" "$(now)")
+sync
+s=$(now); cp -a "$work/ship/Tembrel" "$work/cp-copy"; t_cp=$(elapsed "$s" "$(now)")
+echo "install, 2000 folders deep: launcher ${t_install} s, cp -a ${t_cp} s, ratio $(ratio "$t_install" "$t_cp")"
+rm -rf "$work/ship/Tembrel" "$work/wine/drive_c/Tembrel" "$work/cp-copy"
 "$work/deep" "$work/ship/Tembrel" "$depth"
 sync
 peak() { sed -n 's/.*Maximum resident set size (kbytes): //p' "$1"; }
