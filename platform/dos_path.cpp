@@ -10,7 +10,9 @@ DriveC driveCFolder(const char* winePrefix, const char* home) {
             return {"", "wine: invalid directory " + prefix + " in WINEPREFIX: not an absolute path\n"};
         }
     } else {
-        prefix = home != nullptr ? home : "";
+        if (home == nullptr || *home == '\0') return {"", "wine: could not determine your home directory\n"};
+        if (home[0] != '/') return {"", "wine: the home directory " + std::string(home) + " is not an absolute path\n"};
+        prefix = home;
         prefix += "/.wine";
     }
     while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();

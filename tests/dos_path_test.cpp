@@ -15,13 +15,15 @@ namespace tembrel {
 namespace {
 
 TEST(DriveCFolder, FromTheWinePrefixOrHome) {
-    using Case = std::tuple<const char*, const char*, const char*>;  // WINEPREFIX, drive C, refusal
-    for (const auto& [prefix, folder, refusal] :
-         {Case{"/tmp/prefix", "/tmp/prefix/drive_c", ""}, Case{"/tmp/prefix/", "/tmp/prefix/drive_c", ""},
-          Case{nullptr, "/home/u/.wine/drive_c", ""}, Case{"", "/home/u/.wine/drive_c", ""},
-          Case{"rel", "", "wine: invalid directory rel in WINEPREFIX: not an absolute path\n"},
-          Case{"~/.wine", "", "wine: invalid directory ~/.wine in WINEPREFIX: not an absolute path\n"}}) {
-        const DriveC driveC = driveCFolder(prefix, "/home/u");
+    using Case = std::tuple<const char*, const char*, const char*, const char*>;  // WINEPREFIX, HOME, drive C, refusal
+    for (const auto& [prefix, home, folder, refusal] :
+         {Case{"/tmp/prefix", "/home/u", "/tmp/prefix/drive_c", ""}, Case{"/tmp/prefix/", "", "/tmp/prefix/drive_c", ""},
+          Case{nullptr, "/home/u", "/home/u/.wine/drive_c", ""}, Case{"", "/home/u", "/home/u/.wine/drive_c", ""},
+          Case{"rel", "/home/u", "", "wine: invalid directory rel in WINEPREFIX: not an absolute path\n"},
+          Case{"~/.wine", "/home/u", "", "wine: invalid directory ~/.wine in WINEPREFIX: not an absolute path\n"},
+          Case{nullptr, "", "", "wine: could not determine your home directory\n"},
+          Case{nullptr, "u", "", "wine: the home directory u is not an absolute path\n"}}) {
+        const DriveC driveC = driveCFolder(prefix, home);
         EXPECT_EQ(driveC.folder, folder) << prefix;
         EXPECT_EQ(driveC.refusal, refusal) << prefix;
     }
