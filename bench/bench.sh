@@ -6,7 +6,9 @@
 #   install:  a first launch ("1") against cp -a of the same payload, a
 #             sparse file in it;
 #   uninstall: "2" against rm -rf of the same tree, with an empty and with a
-#             full drive C beside it.
+#             full drive C beside it;
+#   deep:     both, for a tree 100,000 folders deep (DEPTH), with the peak
+#             memory of each.
 # Usage: bench/bench.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -92,3 +94,38 @@ mkdir -p "$work/wine/drive_c/Other"
 for d in $(seq 1 200); do mkdir -p "$work/wine/drive_c/Other/d$d"; for f in $(seq 1 100); do : > "$work/wine/drive_c/Other/d$d/Tembrel$f"; done; done
 measure_uninstall
 echo "uninstall, 20000 other files on drive C, median of $rounds: launcher ${t_un} s, rm -rf ${t_rm} s, ratio $(ratio "$t_un" "$t_rm")"
+
+# ---- a tree 100,000 folders deep ----
+# With the default 8 MiB stack and 128 descriptors. cp -a names each file by
+# its whole path, so it stops where the path outgrows PATH_MAX; its time is
+# that of the part it copies. So first a tree as deep as cp -a still copies.
+depth=${DEPTH:-100000}
+cc -O2 bench/deep.c -o "$work/deep"
+rm -rf "$work/ship/Tembrel" "$work/wine/drive_c/Tembrel" "$work/wine/drive_c/Other"
+"$work/deep" "$work/ship/Tembrel" 2000
+sync
+s=$(now); (cd "$work/ship" && printf 1 | WINEPREFIX="$work/wine" "$launcher" >/dev/null 2>&1); t_install=$(elapsed "$s" "$(now)")
+sync
+s=$(now); cp -a "$work/ship/Tembrel" "$work/cp-copy"; t_cp=$(elapsed "$s" "$(now)")
+echo "install, 2000 folders deep: launcher ${t_install} s, cp -a ${t_cp} s, ratio $(ratio "$t_install" "$t_cp")"
+rm -rf "$work/ship/Tembrel" "$work/wine/drive_c/Tembrel" "$work/cp-copy"
+"$work/deep" "$work/ship/Tembrel" "$depth"
+sync
+peak() { sed -n 's/.*Maximum resident set size (kbytes): //p' "$1"; }
+s=$(now)
+(cd "$work/ship" && ulimit -n 128 -s 8192 && printf 1 | WINEPREFIX="$work/wine" /usr/bin/time -v -o "$work/install.time" "$launcher" >/dev/null 2>&1)
+t_install=$(elapsed "$s" "$(now)")
+[ -d "$work/wine/drive_c/Tembrel/d" ] || { echo "deep install failed" >&2; exit 1; }
+sync
+s=$(now); cp_status=0; cp -a "$work/ship/Tembrel" "$work/cp-copy" 2>/dev/null || cp_status=$?; t_cp=$(elapsed "$s" "$(now)")
+cp_note=""; [ "$cp_status" -eq 0 ] || cp_note=" (cp -a failed, status $cp_status: the path grew too long)"
+echo "install, $depth folders deep: launcher ${t_install} s, peak $(peak "$work/install.time") KiB; cp -a ${t_cp} s$cp_note, ratio $(ratio "$t_install" "$t_cp")"
+rm -rf "$work/cp-copy"
+"$work/deep" "$work/rm-copy" "$depth"
+sync
+s=$(now)
+(cd "$work/ship" && ulimit -n 128 -s 8192 && printf 2x | WINEPREFIX="$work/wine" /usr/bin/time -v -o "$work/uninstall.time" "$launcher" >/dev/null 2>&1)
+t_un=$(elapsed "$s" "$(now)")
+[ ! -e "$work/wine/drive_c/Tembrel" ] || { echo "deep uninstall failed" >&2; exit 1; }
+s=$(now); /usr/bin/time -v -o "$work/rm.time" rm -rf "$work/rm-copy"; t_rm=$(elapsed "$s" "$(now)")
+echo "uninstall, $depth folders deep: launcher ${t_un} s, peak $(peak "$work/uninstall.time") KiB; rm -rf ${t_rm} s, peak $(peak "$work/rm.time") KiB, ratio $(ratio "$t_un" "$t_rm")"

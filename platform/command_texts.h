@@ -24,6 +24,8 @@ struct CommandTexts {
     std::string_view syntaxError;         // a command line the interpreter cannot take
     std::string_view folderNotFound;      // rd of a path where nothing is
     std::string_view notAFolder;          // rd of a file
+    std::string_view folderNotEmpty;      // rd without /s of a folder with something in it
+    std::string_view cannotStart;         // {} program, {} reason
 
     // Reasons, for skipped and cannotRemove.
     std::string_view linkNotFollowed;     // a link (junction, symbolic link, mount point) in the copy
@@ -35,6 +37,7 @@ struct CommandTexts {
     std::string_view readIncomplete;      // a folder listing that broke off
     std::string_view mountLeftAlone;      // another file system mounted inside the folder
     std::string_view linkNotRemovable;    // a link the platform cannot remove
+    std::string_view wineMissing;         // for cannotStart: a Windows program, and no wine to run it
 };
 
 // `text` with each "{}" replaced by the next of `values`; a "{}" beyond the

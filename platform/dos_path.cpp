@@ -2,16 +2,21 @@
 
 namespace tembrel {
 
-std::string driveCFolder(const char* winePrefix, const char* home) {
+DriveC driveCFolder(const char* winePrefix, const char* home) {
     std::string prefix;
     if (winePrefix != nullptr && *winePrefix != '\0') {
         prefix = winePrefix;
+        if (prefix[0] != '/') {
+            return {"", "wine: invalid directory " + prefix + " in WINEPREFIX: not an absolute path\n"};
+        }
     } else {
-        prefix = home != nullptr ? home : "";
+        if (home == nullptr || *home == '\0') return {"", "wine: could not determine your home directory\n"};
+        if (home[0] != '/') return {"", "wine: the home directory " + std::string(home) + " is not an absolute path\n"};
+        prefix = home;
         prefix += "/.wine";
     }
     while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
-    return prefix + "/drive_c";
+    return {prefix + "/drive_c", ""};
 }
 
 HostPath mapDosPath(std::string_view dosPath, std::string_view driveC) {

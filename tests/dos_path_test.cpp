@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/dos_path.h"
 #include "platform/posix/shell.h"
@@ -12,10 +15,26 @@ namespace tembrel {
 namespace {
 
 TEST(DriveCFolder, FromTheWinePrefixOrHome) {
-    EXPECT_EQ(driveCFolder("/tmp/prefix", "/home/u"), "/tmp/prefix/drive_c");
-    EXPECT_EQ(driveCFolder("/tmp/prefix/", "/home/u"), "/tmp/prefix/drive_c");
-    EXPECT_EQ(driveCFolder(nullptr, "/home/u"), "/home/u/.wine/drive_c");
-    EXPECT_EQ(driveCFolder("", "/home/u"), "/home/u/.wine/drive_c");
+    using Case = std::tuple<const char*, const char*, const char*, const char*>;  // WINEPREFIX, HOME, drive C, refusal
+    for (const auto& [prefix, home, folder, refusal] :
+         {Case{"/tmp/prefix", "/home/u", "/tmp/prefix/drive_c", ""}, Case{"/tmp/prefix/", "", "/tmp/prefix/drive_c", ""},
+          Case{nullptr, "/home/u", "/home/u/.wine/drive_c", ""}, Case{"", "/home/u", "/home/u/.wine/drive_c", ""},
+          Case{"rel", "/home/u", "", "wine: invalid directory rel in WINEPREFIX: not an absolute path\n"},
+          Case{"~/.wine", "/home/u", "", "wine: invalid directory ~/.wine in WINEPREFIX: not an absolute path\n"},
+          Case{nullptr, "", "", "wine: could not determine your home directory\n"},
+          Case{nullptr, "u", "", "wine: the home directory u is not an absolute path\n"}}) {
+        const DriveC driveC = driveCFolder(prefix, home);
+        EXPECT_EQ(driveC.folder, folder) << prefix;
+        EXPECT_EQ(driveC.refusal, refusal) << prefix;
+    }
+}
+
+TEST(DriveCFolder, HomeFromTheUserDatabaseWhenHomeIsUnset) {
+    const std::string saved = getenv("HOME") != nullptr ? getenv("HOME") : "";
+    unsetenv("HOME");
+    const struct passwd* user = getpwuid(getuid());
+    EXPECT_EQ(homeFolder(), user != nullptr ? user->pw_dir : "");
+    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST(MapDosPath, Table) {

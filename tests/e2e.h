@@ -14,6 +14,7 @@
 
 #include "editions/english/english.h"
 #include "editions/german/german.h"
+#include "platform/command_texts.h"
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
@@ -51,6 +52,10 @@ protected:
         root_ = mkdtemp(pattern);
         ship_ = root_ / "ship";
         driveC_ = root_ / "wine" / "drive_c";
+        makeShip();
+    }
+    // Drive C empty, the ship folder as shipped.
+    void makeShip() {
         fs::create_directories(driveC_);
         fs::create_directories(root_ / "home");
         const fs::path payload = ship_ / folder();
@@ -80,6 +85,7 @@ protected:
     }
     std::string started() const { return readFile(root_ / "home" / "started"); }
     std::string menu() const { return screenText(edition().edition->menuScreen); }
+    const CommandTexts& texts() const { return edition().edition->commandTexts; }
 
     fs::path root_, ship_, driveC_;
 };

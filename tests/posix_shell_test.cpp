@@ -3,12 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 #include <tuple>
 
 #include "tests/tree.h"
+
+#include "editions/english/english.h"
 
 #include "platform/posix/fs.h"
 #include "platform/posix/shell.h"
@@ -34,9 +38,10 @@ protected:
         fs::current_path(old_);
         fs::remove_all(root_);
     }
-    CommandOutput run(void (*command)(const CommandLine&, const std::string&, CommandOutput&), const char* line) {
+    CommandOutput run(bool (*command)(const CommandLine&, Shell&, CommandOutput&), const char* line) {
         CommandOutput output;
-        command(parseCommandLine(line), driveC_, output);
+        Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+        command(parseCommandLine(line), shell, output);
         return output;
     }
     fs::path c(const std::string& rel) const { return fs::path(driveC_) / rel; }
@@ -178,17 +183,23 @@ TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
     EXPECT_TRUE(fs::is_directory(c("full/sub")));
 }
 
-TEST_F(ShellTest, ProgramsAreFoundInTheWorkingFolderFirstThenOnThePath) {
+TEST_F(ShellTest, ProgramsComeFromTheShipFolderAlone) {
     writeFile("bin/tool", "#!/bin/sh\n");
     chmod("bin/tool", 0755);
+    writeFile("sub/inner", "#!/bin/sh\n");
+    chmod("sub/inner", 0755);
+    writeFile("Ship.exe", "MZ");
+    writeFile("plain", "#!/bin/sh\n");
+    writeFile("Run", "#!/bin/sh\n");
+    chmod("Run", 0700);
     const std::string oldPath = getenv("PATH");
     setenv("PATH", (root_ / "ship" / "bin").c_str(), 1);
-    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string());
-    writeFile("Tool", "local");
-    EXPECT_EQ(findProgram("tool"), (root_ / "ship" / "bin" / "tool").string()) << "not executable: no program";
-    chmod("Tool", 0744);
-    EXPECT_EQ(findProgram("tool"), "./Tool");
-    EXPECT_EQ(findProgram("DELTREE"), "");
+    const int ship = open(".", O_PATH | O_DIRECTORY);
+    const std::pair<const char*, const char*> cases[] = {
+        {"run", "Run"}, {"SHIP.EXE", "Ship.exe"}, {"plain", ""}, {"tool", ""}, {"sub\\inner", ""}, {"sub/inner", ""},
+    };
+    for (const auto& [name, found] : cases) EXPECT_EQ(findProgram(ship, name), found) << name;
+    close(ship);
     setenv("PATH", oldPath.c_str(), 1);
 }
 
@@ -203,8 +214,32 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
         lines.push_back(o.out);
         o.out.clear();
     };
-    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), driveC_, output);
+    Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), shell, output);
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
+}
+
+TEST_F(ShellTest, XcopyNeverCopiesWhereALinkFlippedDuringTheCopyLeads) {
+    writeFile("outside.txt", "secret");
+    writeFile("P/inside.txt", "inside");
+    const fs::path p = root_ / "ship" / "P";
+    std::atomic<bool> stop{false};
+    std::thread flipper([&] {
+        for (bool in = false; !stop; in = !in) {
+            symlink(in ? "inside.txt" : "../outside.txt", (p / "next").c_str());
+            rename((p / "next").c_str(), (p / "flip").c_str());
+        }
+    });
+    fs::current_path(p);
+    int secrets = 0;
+    for (int i = 0; i < 2000; ++i) {
+        run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
+        secrets += readFile(c("Out/flip")) == "secret";
+        unlink(c("Out/flip").c_str());
+    }
+    stop = true;
+    flipper.join();
+    EXPECT_EQ(secrets, 0);
 }
 
 TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
@@ -248,6 +283,8 @@ TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
         {"\xc2\x9b" "31m", true, "??31m"},     // the same as UTF-8
         {"\xe0\x80\xaf\xed\xa0\x80", true, "??????"},  // overlong, surrogate
         {"end\xc3", true, "end?"},             // cut short
+        {"\xe2\x80\xaetxt.exe", true, "?txt.exe"},  // writing direction: overrides, isolates, marks
+        {"a\xe2\x81\xa6" "b\xe2\x80\x8f" "c\xd8\x9c" "d\xe2\x80\xaa", true, "a?b?c?d?"},
     };
     for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
 }

@@ -159,7 +159,8 @@ PipedRun runPiped(const std::string& program, const std::string& folder, const s
     struct pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     while (open > 0) {
-        if (poll(p, 2, 20000) <= 0) break;
+        // As long as it takes: a deep tree may be walked a while before a line shows.
+        if (poll(p, 2, -1) < 0 && errno != EINTR) break;
         for (int i = 0; i < 2; ++i) {
             if (p[i].fd < 0 || p[i].revents == 0) continue;
             char buffer[65536];

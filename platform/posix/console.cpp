@@ -41,6 +41,17 @@ std::size_t printableUtf8(std::string_view s) {
     return length;
 }
 
+// Whether the character at `s` is one that changes the direction of writing:
+// the embeddings and overrides U+202A-202E, the isolates U+2066-2069, the
+// marks U+200E, U+200F and U+061C. They can make a name read backwards.
+bool directionControl(std::string_view s) {
+    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+    if (byte(0) == 0xD8) return byte(1) == 0x9C;
+    if (byte(0) != 0xE2) return false;
+    if (byte(1) == 0x80) return byte(2) == 0x8E || byte(2) == 0x8F || (byte(2) >= 0xAA && byte(2) <= 0xAE);
+    return byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
+}
+
 }  // namespace
 
 std::string shownName(std::string_view name, bool utf8) {
@@ -51,7 +62,7 @@ std::string shownName(std::string_view name, bool utf8) {
         if (c >= 0x20 && c < 0x7F) {
             shown += name[i++];
         } else if (const std::size_t n = utf8 && c >= 0x80 ? printableUtf8(name.substr(i)) : 0; n > 0) {
-            shown += name.substr(i, n);
+            shown += directionControl(name.substr(i)) ? std::string_view("?") : name.substr(i, n);
             i += n;
         } else {
             shown += '?';

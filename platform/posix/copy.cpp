@@ -2,15 +2,10 @@
 // copy, file by file, listing each file as it is done.
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <set>
 #include <utility>
 
@@ -21,95 +16,66 @@ namespace tembrel {
 
 namespace {
 
-// Copies the bytes from `offset` up to `end` in the kernel: copy_file_range,
-// else sendfile where the two files are on file systems it cannot join.
-bool copyRange(int in, int out, off_t offset, off_t end) {
-    off_t inAt = offset, outAt = offset;
-    while (inAt < end) {
-        const ssize_t n = copy_file_range(in, &inAt, out, &outAt, static_cast<size_t>(end - inAt), 0);
-        if (n == 0) return true;  // the file became shorter meanwhile
-        if (n > 0 || errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
-        break;
-    }
-    if (inAt < end && lseek(out, outAt, SEEK_SET) < 0) return false;
-    while (inAt < end) {
-        const ssize_t n = sendfile(out, in, &inAt, static_cast<size_t>(end - inAt));
-        if (n == 0) return true;
-        if (n < 0 && errno != EINTR) return false;
-    }
-    return true;
-}
-
-// Copies the contents of one open file to another: a clone where the file
-// system shares blocks; otherwise the data only, so that holes stay holes.
-bool copyContents(int in, int out, const struct stat& st) {
-    if (ioctl(out, FICLONE, in) == 0) return true;
-    // Fewer blocks than bytes: the file has holes. Most files have none and
-    // are copied in one go.
-    if (st.st_blocks * 512 >= st.st_size) return copyRange(in, out, 0, st.st_size);
-    off_t at = 0;
-    while (at < st.st_size) {
-        const off_t data = lseek(in, at, SEEK_DATA);
-        if (data < 0) {
-            if (errno == ENXIO) break;  // only a hole is left
-            return copyRange(in, out, at, st.st_size);
-        }
-        off_t hole = lseek(in, data, SEEK_HOLE);
-        if (hole < 0) hole = st.st_size;
-        if (!copyRange(in, out, data, std::min(hole, st.st_size))) return false;
-        at = hole;
-    }
-    return ftruncate(out, st.st_size) == 0;
-}
-
 class Copier {
 public:
-    Copier(const CommandLine& command, CommandOutput& output)
+    Copier(const CommandLine& command, const CommandTexts& texts, CommandOutput& output)
         : hidden_(command.has('h')), recurse_(command.has('s') || command.has('e')),
-          keepEmpty_(command.has('e')), output_(output) {
+          keepEmpty_(command.has('e')), texts_(texts), output_(output) {
         umask_ = umask(0);
         umask(umask_);
     }
 
     // Copies what `pattern` matches in the folder `source` into `dest`.
-    void run(const std::string& source, const std::string& pattern, const std::string& dest) {
+    // False when anything could not be copied.
+    bool run(const std::string& source, const std::string& pattern, const std::string& dest) {
         FolderChain src(open(source.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (src.fd() < 0) {
-            error("File not found - " + shownName(dosName(source), output_.utf8));
-            return;
+            error(fillIn(texts_.fileNotFound, {shownName(dosName(source), output_.utf8)}));
+            return false;
         }
-        if (!makeDestination(dest)) return;
+        if (!makeDestination(dest)) return false;
         FolderChain dst(open(dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dst.fd() < 0) {
-            error("Unable to create directory - " + shownName(dosName(dest), output_.utf8));
-            return;
+            error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(dest), output_.utf8), errorText(errno)}));
+            return false;
         }
         destId_ = dst.id();
-        visited_.insert({src.id().dev, src.id().ino});
-        if (char* real = realpath(source.c_str(), nullptr)) {
-            root_ = real;
-            std::free(real);
-        }
+        rootId_ = src.id();
+        visited_.insert({rootId_.dev, rootId_.ino});
         pattern_ = pattern;
-        copyFolder(src, dst, root_, "");
-        output_.out += std::to_string(copied_) + " File(s) copied\n";
+        copyTree(src, dst);
+        output_.out += fillIn(texts_.filesCopied, {std::to_string(copied_)});
         output_.lineDone();
+        return !failed_;
     }
 
 private:
+    // A folder being copied: its entries, the next one to take, and what is
+    // needed to finish it.
+    struct Frame {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        std::size_t shownLength = 0;  // its part of shown_, "\" included
+        bool created = false;
+        int copiedBefore = 0;
+    };
+
     void error(const std::string& message) {
-        output_.err += message + "\n";
+        output_.err += message;
         output_.lineDone();
     }
-    void skip(const std::string& shown, const std::string& why) { error("Skipped " + shown + ": " + why); }
+    void fail(const std::string& message) {
+        failed_ = true;
+        error(message);
+    }
+    void skip(std::string_view why) { error(fillIn(texts_.skipped, {shown_, why})); }
 
     bool makeDestination(const std::string& dest) {
         struct stat st;
         if (stat(dest.c_str(), &st) == 0) {
             if (S_ISDIR(st.st_mode)) return true;
-            output_.out += "0 File(s) copied\n";
-            error("Cannot copy into " + shownName(dosName(dest), output_.utf8) + ": a file of that name is in the way");
+            output_.out += fillIn(texts_.filesCopied, {"0"});
+            error(fillIn(texts_.fileInTheWay, {shownName(dosName(dest), output_.utf8)}));
             return false;
         }
         // Create the folder and any missing folders above it.
@@ -118,9 +84,8 @@ private:
                 const std::string part = dest.substr(0, i);
                 if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
                     const int cause = errno;
-                    output_.out += "0 File(s) copied\n";
-                    error("Unable to create directory - " + shownName(dosName(part), output_.utf8) + ": " +
-                          errorText(cause));
+                    output_.out += fillIn(texts_.filesCopied, {"0"});
+                    error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(part), output_.utf8), errorText(cause)}));
                     return false;
                 }
             }
@@ -128,63 +93,112 @@ private:
         return true;
     }
 
-    // `real` is the folder's own path with no link in it (empty when unknown),
-    // `shown` its path in the listing.
-    void copyFolder(FolderChain& src, FolderChain& dst, const std::string& real, const std::string& shown) {
-        bool complete = true;
-        const std::vector<Entry> entries = listFolder(src.fd(), &complete);
-        if (!complete) skip(shown.empty() ? "." : shown, "the folder could not be read to its end");
-        for (const Entry& entry : entries) {
-            if (entry.name[0] == '.' && !hidden_) continue;
-            const std::string path = shown + shownName(entry.name, output_.utf8);
-            if (entry.kind == Entry::Folder) {
-                if (!recurse_) continue;
-                copySubfolder(src, dst, entry.name, false, real.empty() ? real : real + "/" + entry.name, path);
-            } else if (entry.kind == Entry::File) {
-                if (wildcardMatch(pattern_, entry.name)) copyFile(src.fd(), dst.fd(), entry.name, false, path);
-            } else if (entry.kind == Entry::Link) {
-                followLink(src, dst, entry.name, real, path);
+    // Copies the tree below the two chains' folders, one folder a frame: no
+    // recursion, however deep it goes. shown_ is the path in the listing.
+    void copyTree(FolderChain& src, FolderChain& dst) {
+        frames_.clear();
+        shown_.clear();
+        pushFrame(src, false);
+        while (!frames_.empty()) {
+            Frame& frame = frames_.back();
+            if (frame.next == frame.entries.size()) {
+                finishFolder(src, dst);
+                continue;
             }
+            const Entry& entry = frame.entries[frame.next++];
+            if (entry.name[0] == '.' && !hidden_) continue;
+            shown_.resize(frame.shownLength);
+            shown_ += shownName(entry.name, output_.utf8);
+            const std::string name = entry.name;  // the frame may move
+            if (entry.kind == Entry::Folder) {
+                if (recurse_) enterFolder(src, dst, name, -1, false);
+            } else if (entry.kind == Entry::File) {
+                if (wildcardMatch(pattern_, name)) {
+                    copyFile(openat(src.fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC), dst.fd(), name);
+                }
+            } else if (entry.kind == Entry::Link) {
+                followLink(src, dst, name);
+            }
+        }
+    }
+
+    void pushFrame(FolderChain& src, bool created) {
+        bool complete = true;
+        Frame frame{listFolder(src.fd(), &complete), 0, 0, created, copied_};
+        if (!complete) {
+            const std::string why = std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")";
+            fail(fillIn(texts_.skipped, {shown_.empty() ? "." : shown_, why}));
+        }
+        if (!frames_.empty()) shown_ += '\\';
+        frame.shownLength = shown_.size();
+        frames_.push_back(std::move(frame));
+    }
+
+    void finishFolder(FolderChain& src, FolderChain& dst) {
+        const Frame frame = std::move(frames_.back());
+        frames_.pop_back();
+        if (frames_.empty()) return;
+        const std::string name(dst.name());
+        struct stat st;
+        if (frame.created && fstat(src.fd(), &st) == 0) fchmod(dst.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
+        dst.leave();
+        src.leave();
+        // Without /e a folder is made only where it receives files.
+        if (frame.created && !keepEmpty_ && copied_ == frame.copiedBefore) {
+            unlinkat(dst.fd(), name.c_str(), AT_REMOVEDIR);
         }
     }
 
     // A link is followed only to a file or folder inside the folder copied:
     // anything else would copy what the payload does not hold. A folder
     // inside is copied in its own place, and only there, unless its place is
-    // left out (a dot folder without /h): each folder is copied once.
-    void followLink(FolderChain& src, FolderChain& dst, const std::string& name, const std::string& real,
-                    const std::string& shown) {
-        char* resolved = real.empty() ? nullptr : realpath((real + "/" + name).c_str(), nullptr);
-        if (resolved == nullptr) {
-            skip(shown, real.empty() ? "links are not followed here" : "the link leads nowhere: " + errorText(errno));
+    // left out (a dot folder without /h): each folder is copied once. The
+    // target is opened once, and what is checked is what is copied.
+    void followLink(FolderChain& src, FolderChain& dst, const std::string& name) {
+        LinkTarget target;
+        openLinkTarget(src.fd(), name, target);
+        if (target.error != 0) {
+            skip(texts_.linkLeadsNowhere);
             return;
         }
-        const std::string target = resolved;
-        std::free(resolved);
-        const bool inside = root_ == "/" || target == root_ || target.starts_with(root_ + "/");
-        struct stat st;
+        const bool folder = S_ISDIR(target.st.st_mode);
+        if (!folder && !S_ISREG(target.st.st_mode)) {
+            skip(texts_.linkToOtherThing);
+            return;
+        }
+        const bool inside = folder ? withinFolder(target.fd, rootId_)
+                                   : target.folder < 0 || withinFolder(target.folder, rootId_);
         if (!inside) {
-            skip(shown, "the link leads out of the folder copied");
-        } else if (stat(target.c_str(), &st) != 0) {
-            skip(shown, errorText(errno));
-        } else if (S_ISDIR(st.st_mode)) {
+            skip(texts_.linkLeadsOut);
+        } else if (folder) {
             if (!recurse_) return;
-            if (hidden_ || target.find("/.", root_.size()) == std::string::npos) {
-                skip(shown, "the folder it leads to is copied in its own place");
+            if (hidden_ || !belowDotFolder(target.fd, rootId_)) {
+                skip(texts_.copiedInItsPlace);
             } else {
-                copySubfolder(src, dst, name, true, target, shown);
+                enterFolder(src, dst, name, openat(target.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), true);
             }
-        } else if (S_ISREG(st.st_mode)) {
-            if (wildcardMatch(pattern_, name)) copyFile(src.fd(), dst.fd(), name, true, shown);
-        } else {
-            skip(shown, "the link leads to neither a file nor a folder");
+        } else if (wildcardMatch(pattern_, name)) {
+            // Opened for reading where it was found, and taken only if it is
+            // still the file checked.
+            const int dir = target.folder >= 0 ? target.folder : src.fd();
+            const int in = openat(dir, target.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+            struct stat st;
+            if (in >= 0 && (fstat(in, &st) != 0 || idOf(st) != idOf(target.st))) {
+                close(in);
+                skip(texts_.linkLeadsNowhere);
+                return;
+            }
+            copyFile(in, dst.fd(), name);
         }
     }
 
-    void copySubfolder(FolderChain& src, FolderChain& dst, const std::string& name, bool viaLink,
-                       const std::string& real, const std::string& shown) {
-        if (!src.enter(name, viaLink)) {
-            skip(shown, errorText(errno));
+    // Enters the subfolder `name` (already open as `fd`, when not -1) in the
+    // source and makes it in the destination.
+    void enterFolder(FolderChain& src, FolderChain& dst, const std::string& name, int fd, bool viaLink) {
+        if (fd >= 0) {
+            src.enterOpened(name, fd, viaLink);
+        } else if (!src.enter(name)) {
+            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
             return;
         }
         // Never the destination into itself, and no folder twice: a folder
@@ -196,38 +210,33 @@ private:
         }
         if (!visited_.insert({src.id().dev, src.id().ino}).second) {
             src.leave();
-            skip(shown, "that folder is copied already");
+            skip(texts_.copiedAlready);
             return;
         }
         const bool created = mkdirat(dst.fd(), name.c_str(), 0700) == 0;
         if ((!created && errno != EEXIST) || !dst.enter(name)) {
             const int cause = errno;
             src.leave();
-            error("Unable to create directory - " + shown + ": " + errorText(cause));
+            fail(fillIn(texts_.cannotCreateFolder, {shown_, errorText(cause)}));
             return;
         }
-        const int before = copied_;
-        copyFolder(src, dst, real, shown + "\\");
-        struct stat st;
-        if (created && fstat(src.fd(), &st) == 0) fchmod(dst.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
-        dst.leave();
-        src.leave();
-        // Without /e a folder is made only where it receives files.
-        if (created && !keepEmpty_ && copied_ == before) unlinkat(dst.fd(), name.c_str(), AT_REMOVEDIR);
+        pushFrame(src, created);
     }
 
-    void copyFile(int srcFd, int dstFd, const std::string& name, bool viaLink, const std::string& shown) {
-        Fd in(openat(srcFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW)));
+    // Copies the open file `inFd` (taken over; -1 when it could not be
+    // opened) to `name` in the destination folder.
+    void copyFile(int inFd, int dstFd, const std::string& name) {
+        Fd in(inFd);
         struct stat st;
         if (!in || fstat(in.fd, &st) != 0) {
-            skip(shown, errorText(errno));
+            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
             return;
         }
         if (!S_ISREG(st.st_mode)) return;  // replaced since the listing
         // Never write through a link that sits in the destination.
         Fd out(openat(dstFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!out || !copyContents(in.fd, out.fd, st)) {
-            error("File creation error - " + shown + ": " + errorText(errno));
+            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
             return;
         }
         // Keep the times. The mode is the payload's within the umask, with
@@ -236,7 +245,8 @@ private:
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         futimens(out.fd, times);
         fchmod(out.fd, (st.st_mode & 0777 & ~umask_) | S_IWUSR);
-        output_.out += shown + "\n";
+        output_.out += shown_;
+        output_.out += '\n';
         ++copied_;
         output_.lineDone();
     }
@@ -244,33 +254,39 @@ private:
     const bool hidden_;
     const bool recurse_;
     const bool keepEmpty_;
+    const CommandTexts& texts_;
     CommandOutput& output_;
     mode_t umask_;
     std::string pattern_;
-    std::string root_;  // the real path of the folder copied
+    std::string shown_;  // the path of the entry at hand, as listed
+    std::vector<Frame> frames_;
     std::set<std::pair<dev_t, ino_t>> visited_;
+    FileId rootId_{};  // the folder copied
     FileId destId_{};
     int copied_ = 0;
+    bool failed_ = false;
 };
 
 }  // namespace
 
-void xcopyCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output) {
+bool xcopyCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
     if (command.args.empty()) {
-        output.err += "Invalid number of parameters\n";
-        return;
+        output.err += shell.texts.syntaxError;
+        return false;
     }
-    const std::string source = resolvePath(mapDosPath(command.args[0], driveC));
-    const std::string dest =
-        command.args.size() > 1 ? resolvePath(mapDosPath(command.args[1], driveC)) : std::string(".");
+    std::string source, dest = ".";
+    if (!shell.hostPath(command.args[0], source, output.err)) return false;
+    if (command.args.size() > 1 && !shell.hostPath(command.args[1], dest, output.err)) {
+        output.out += fillIn(shell.texts.filesCopied, {"0"});
+        return false;
+    }
     struct stat st;
-    Copier copier(command, output);
+    Copier copier(command, shell.texts, output);
     if (!hasWildcards(source) && stat(source.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        copier.run(source, "*", dest);
-    } else {
-        const auto [folder, pattern] = splitLast(source);
-        copier.run(folder, pattern, dest);
+        return copier.run(source, "*", dest);
     }
+    const auto [folder, pattern] = splitLast(source);
+    return copier.run(folder, pattern, dest);
 }
 
 }  // namespace tembrel

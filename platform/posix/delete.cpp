@@ -1,6 +1,7 @@
 // del and rd on the POSIX platform. Both stay inside the folder they are
 // given: links are removed as links, never followed, and a file system
-// mounted inside is never entered. What they cannot remove they report.
+// mounted at or inside the folder is never entered. What they cannot remove
+// they report. Trees of any depth are walked with an explicit stack.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,11 +16,6 @@ namespace tembrel {
 
 namespace {
 
-void report(CommandOutput& output, const std::string& shown, const std::string& why) {
-    output.err += shown + " - " + why + "\n";
-    output.lineDone();
-}
-
 // Removes one entry of the folder; where the folder denies it for want of
 // write permission (a read-only folder), opens the folder up and tries again.
 bool removeEntry(int folderFd, const std::string& name, int flags) {
@@ -28,113 +24,194 @@ bool removeEntry(int folderFd, const std::string& name, int flags) {
     return unlinkat(folderFd, name.c_str(), flags) == 0;
 }
 
-// Enters the subfolder `name`, never through a link nor into another file
-// system. Reports why not; a folder that denies entry is opened up first.
-bool enterSubfolder(FolderChain& chain, const std::string& name, const std::string& shown, CommandOutput& output) {
-    const dev_t device = chain.device();
-    if (!chain.enter(name)) {
-        if (errno != EACCES || fchmodat(chain.fd(), name.c_str(), 0700, 0) != 0 || !chain.enter(name)) {
-            report(output, shown, errorText(errno));
-            return false;
-        }
-    }
-    if (isMountPoint(chain.fd(), device)) {
-        chain.leave();
-        report(output, shown, "another file system is mounted here; it is left alone");
-        return false;
-    }
-    return true;
-}
+// A walk down a folder tree that deletes as it goes: del's files, or with
+// `removeFolders` (rd /s) everything, each folder once it is empty.
+class Deleter {
+public:
+    Deleter(const CommandTexts& texts, CommandOutput& output, std::string shown)
+        : texts_(texts), output_(output), shown_(std::move(shown)) {}
 
-// Deletes the entries of the current folder that match the pattern, never
-// folders, and with `recurse` does the same in each subfolder. Returns how
-// many were deleted.
-int deleteMatching(FolderChain& chain, const std::string& pattern, bool recurse, const std::string& shown,
-                   CommandOutput& output) {
-    int deleted = 0;
-    for (const Entry& entry : listFolder(chain.fd())) {
-        const std::string path = shown + shownName(entry.name, output.utf8);
-        if (entry.kind == Entry::Folder) {
-            if (!recurse || !enterSubfolder(chain, entry.name, path, output)) continue;
-            deleted += deleteMatching(chain, pattern, recurse, path + "\\", output);
-            chain.leave();
-        } else if (wildcardMatch(pattern, entry.name)) {
-            if (removeEntry(chain.fd(), entry.name, 0)) {
-                ++deleted;
-            } else {
-                report(output, path, errorText(errno));
-            }
-        }
-    }
-    return deleted;
-}
-
-// Removes everything in the current folder. Returns false when anything
-// could not be removed.
-bool removeContents(FolderChain& chain, const std::string& shown, CommandOutput& output) {
-    bool complete = true;
-    const std::vector<Entry> entries = listFolder(chain.fd(), &complete);
-    bool ok = complete;
-    if (!complete) report(output, shown, "the folder could not be read to its end");
-    for (const Entry& entry : entries) {
-        const std::string path = shown + "\\" + shownName(entry.name, output.utf8);
-        if (entry.kind == Entry::Folder) {
-            if (!enterSubfolder(chain, entry.name, path, output)) {
-                ok = false;
+    // Deletes the entries that match `pattern` in the chain's folder and,
+    // with `recurse`, below it: only files, or everything when removing
+    // folders too. Returns how many files were deleted.
+    int run(FolderChain& chain, const std::string& pattern, bool recurse, bool removeFolders) {
+        int deleted = 0;
+        push(chain);
+        while (!frames_.empty()) {
+            Frame& frame = frames_.back();
+            if (frame.next == frame.entries.size()) {
+                leaveFolder(chain, removeFolders);
                 continue;
             }
-            const bool emptied = removeContents(chain, path, output);
-            chain.leave();
-            if (removeEntry(chain.fd(), entry.name, AT_REMOVEDIR)) continue;
-            if (emptied) report(output, path, errorText(errno));
-            ok = false;
-        } else if (!removeEntry(chain.fd(), entry.name, 0)) {
-            report(output, path, errorText(errno));
-            ok = false;
+            const Entry entry = frame.entries[frame.next++];
+            shown_.resize(frame.shownLength);
+            shown_ += shownName(entry.name, output_.utf8);
+            if (entry.kind == Entry::Folder) {
+                if (recurse && enter(chain, entry.name)) push(chain);
+            } else if (removeFolders || wildcardMatch(pattern, entry.name)) {
+                if (removeEntry(chain.fd(), entry.name, 0)) {
+                    ++deleted;
+                } else {
+                    report(errorText(errno));
+                }
+            }
+        }
+        return deleted;
+    }
+
+    // Reports what could not be removed, and why; its folder then cannot go.
+    void report(std::string_view why) {
+        failed_ = true;
+        if (!frames_.empty()) frames_.back().incomplete = true;
+        output_.err += fillIn(texts_.cannotRemove, {shown_, why});
+        output_.lineDone();
+    }
+    bool failed() const { return failed_; }
+
+private:
+    struct Frame {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        std::size_t shownLength = 0;
+        bool incomplete = false;  // something in it stays
+    };
+
+    void push(FolderChain& chain) {
+        bool complete = true;
+        Frame frame{listFolder(chain.fd(), &complete)};
+        if (!complete) report(std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")");
+        if (!shown_.empty()) shown_ += '\\';
+        frame.shownLength = shown_.size();
+        frames_.push_back(std::move(frame));
+    }
+
+    void leaveFolder(FolderChain& chain, bool removeFolders) {
+        const bool incomplete = frames_.back().incomplete;
+        frames_.pop_back();
+        if (frames_.empty()) return;
+        const std::string name(chain.name());
+        chain.leave();
+        shown_.resize(frames_.back().shownLength);
+        shown_ += shownName(name, output_.utf8);
+        if (incomplete) {
+            frames_.back().incomplete = true;
+        } else if (removeFolders && !removeEntry(chain.fd(), name, AT_REMOVEDIR)) {
+            report(errorText(errno));
         }
     }
-    return ok;
+
+    // Enters the subfolder `name`, never through a link nor into another file
+    // system. Reports why not; a folder that denies entry is opened up first.
+    bool enter(FolderChain& chain, const std::string& name) {
+        const dev_t device = chain.device();
+        if (!chain.enter(name)) {
+            if (errno != EACCES || fchmodat(chain.fd(), name.c_str(), 0700, 0) != 0 || !chain.enter(name)) {
+                report(errorText(errno));
+                return false;
+            }
+        }
+        if (isMountPoint(chain.fd(), device)) {
+            chain.leave();
+            report(texts_.mountLeftAlone);
+            return false;
+        }
+        return true;
+    }
+
+    const CommandTexts& texts_;
+    CommandOutput& output_;
+    std::string shown_;  // the path of the entry at hand, as shown
+    std::vector<Frame> frames_;
+    bool failed_ = false;
+};
+
+// Opens the folder a del or rd is given: never through a link, never a file
+// system mounted there. -1 when it is not to be worked on; `why` says why.
+int openGivenFolder(const std::string& path, std::string_view& why, const CommandTexts& texts) {
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat parent;
+    if (stat((splitLast(path).first).c_str(), &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
+        close(fd);
+        why = texts.mountLeftAlone;
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
 
-void delCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output) {
-    if (command.args.empty()) output.err += "The syntax of the command is incorrect.\n";
+bool delCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
+    const CommandTexts& texts = shell.texts;
+    if (command.args.empty()) output.err += texts.syntaxError;
+    bool ok = !command.args.empty();
     for (const std::string& arg : command.args) {
-        const std::string path = resolvePath(mapDosPath(arg, driveC));
+        std::string path;
+        if (!shell.hostPath(arg, path, output.err)) {
+            ok = false;
+            continue;
+        }
         struct stat st;
         const bool isFolder = lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         const auto [folder, pattern] = isFolder ? std::pair<std::string, std::string>(path, "*") : splitLast(path);
-        // The folder itself is never entered through a link.
-        FolderChain chain(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        std::string_view why;
+        FolderChain chain(openGivenFolder(folder, why, texts));
+        if (!why.empty()) {
+            Deleter(texts, output, arg).report(why);
+            ok = false;
+            continue;
+        }
+        Deleter deleter(texts, output, "");
         const bool opened = chain.fd() >= 0;
-        const int deleted = opened ? deleteMatching(chain, pattern, command.has('s'), "", output) : 0;
-        if (!opened || (deleted == 0 && !isFolder)) output.err += "Could Not Find " + arg + "\n";
+        const int deleted = opened ? deleter.run(chain, pattern, command.has('s'), false) : 0;
+        if (!opened || (deleted == 0 && !isFolder)) {
+            output.err += fillIn(texts.couldNotFind, {arg});
+            ok = false;
+        }
+        ok = ok && !deleter.failed();
     }
+    return ok;
 }
 
-void rdCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output) {
-    if (command.args.empty()) output.err += "The syntax of the command is incorrect.\n";
+bool rdCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
+    const CommandTexts& texts = shell.texts;
+    if (command.args.empty()) output.err += texts.syntaxError;
+    bool ok = !command.args.empty();
     for (const std::string& arg : command.args) {
-        const std::string path = resolvePath(mapDosPath(arg, driveC));
+        std::string path;
         struct stat st;
-        if (lstat(path.c_str(), &st) != 0) {
-            output.err += "The system cannot find the file specified.\n";
+        if (!shell.hostPath(arg, path, output.err)) {
+            ok = false;
+        } else if (lstat(path.c_str(), &st) != 0) {
+            output.err += texts.folderNotFound;
+            ok = false;
         } else if (S_ISLNK(st.st_mode)) {
             // A link to a folder goes, never what it points to.
             if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0) continue;
-            output.err += "The directory name is invalid.\n";
+            output.err += texts.notAFolder;
+            ok = false;
         } else if (!S_ISDIR(st.st_mode)) {
-            output.err += "The directory name is invalid.\n";
+            output.err += texts.notAFolder;
+            ok = false;
         } else if (command.has('s')) {
-            FolderChain chain(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (chain.fd() < 0) report(output, arg, errorText(errno));
-            const bool emptied = chain.fd() >= 0 && removeContents(chain, arg, output);
-            if (rmdir(path.c_str()) != 0 && emptied) report(output, arg, errorText(errno));
+            std::string_view why;
+            FolderChain chain(openGivenFolder(path, why, texts));
+            Deleter deleter(texts, output, arg);
+            if (chain.fd() < 0) {
+                const std::string reason = why.empty() ? errorText(errno) : std::string(why);
+                deleter.report(reason);
+            } else {
+                deleter.run(chain, "*", true, true);
+                if (!deleter.failed() && rmdir(path.c_str()) != 0) deleter.report(errorText(errno));
+            }
+            ok = ok && !deleter.failed();
         } else if (rmdir(path.c_str()) != 0) {
-            output.err += errno == ENOTEMPTY ? "The directory is not empty.\n" : errorText(errno) + "\n";
+            output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
+                                             : fillIn(texts.cannotRemove, {arg, errorText(errno)});
+            ok = false;
         }
     }
+    return ok;
 }
 
 }  // namespace tembrel

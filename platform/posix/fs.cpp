@@ -22,8 +22,10 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
     const int own = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = own >= 0 ? fdopendir(own) : nullptr;
     if (dir == nullptr) {
+        const int error = errno;
         if (own >= 0) close(own);
         if (complete != nullptr) *complete = false;
+        errno = error;
         return entries;
     }
     errno = 0;
@@ -40,8 +42,10 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
         entries.push_back({e->d_name, kind});
         errno = 0;
     }
-    if (complete != nullptr) *complete = errno == 0;
+    const int error = errno;
+    if (complete != nullptr) *complete = error == 0;
     closedir(dir);
+    errno = error;
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
 }
@@ -58,10 +62,32 @@ bool isMountPoint(int folderFd, dev_t parentDevice) {
     return fstat(folderFd, &st) != 0 || st.st_dev != parentDevice;
 }
 
+bool withinFolder(int folderFd, FileId top) {
+    struct stat st;
+    if (fstat(folderFd, &st) != 0) return false;
+    FileId id = idOf(st);
+    int current = folderFd;
+    bool within = false;
+    while (true) {
+        if (id == top) {
+            within = true;
+            break;
+        }
+        const int up = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (current != folderFd) close(current);
+        current = up;
+        // The root's ".." is the root itself: the top was not on the way.
+        if (up < 0 || fstat(up, &st) != 0 || idOf(st) == id) break;
+        id = idOf(st);
+    }
+    if (current >= 0 && current != folderFd) close(current);
+    return within;
+}
+
 FolderChain::FolderChain(int topFd) {
     struct stat st {};
     if (topFd >= 0) fstat(topFd, &st);
-    levels_.push_back({"", idOf(st), topFd, false});
+    levels_.push_back({0, idOf(st), topFd, false});
     open_ = topFd >= 0 ? 1 : 0;
 }
 
@@ -71,9 +97,20 @@ FolderChain::~FolderChain() {
     }
 }
 
+std::string FolderChain::nameOf(std::size_t index) const {
+    const std::size_t start = levels_[index - 1].nameEnd;
+    return names_.substr(start, levels_[index].nameEnd - start);
+}
+
 int FolderChain::fd() {
     if (levels_.back().fd < 0 && !reopen(levels_.size() - 1)) return -1;
     return levels_.back().fd;
+}
+
+void FolderChain::push(const std::string& name, const struct stat& st, int fd, bool followLink) {
+    names_ += name;
+    levels_.push_back({names_.size(), idOf(st), fd, followLink});
+    if (++open_ > openLimit) closeOldest();
 }
 
 bool FolderChain::enter(const std::string& name, bool followLink) {
@@ -88,9 +125,14 @@ bool FolderChain::enter(const std::string& name, bool followLink) {
         errno = error;
         return false;
     }
-    levels_.push_back({name, idOf(st), sub, followLink});
-    if (++open_ > openLimit) closeOldest();
+    push(name, st, sub, followLink);
     return true;
+}
+
+void FolderChain::enterOpened(const std::string& name, int folderFd, bool viaLink) {
+    struct stat st {};
+    fstat(folderFd, &st);
+    push(name, st, folderFd, viaLink);
 }
 
 void FolderChain::leave() {
@@ -106,6 +148,7 @@ void FolderChain::leave() {
         if (up >= 0 && fstat(up, &st) == 0 && idOf(st) == parent.id) {
             parent.fd = up;
             ++open_;
+            firstOpen_ = std::min(firstOpen_, levels_.size() - 2);
         } else if (up >= 0) {
             close(up);
         }
@@ -115,16 +158,20 @@ void FolderChain::leave() {
         --open_;
     }
     levels_.pop_back();
+    names_.resize(levels_.back().nameEnd);
+    firstOpen_ = std::max<std::size_t>(1, std::min(firstOpen_, levels_.size()));
 }
 
 // Closes the open folder nearest the top, the top itself excepted: it is the
-// one needed again last.
+// one needed again last. The search starts where the last one ended, so a
+// deep walk does not look at every closed level each time.
 void FolderChain::closeOldest() {
-    for (std::size_t i = 1; i + 1 < levels_.size(); ++i) {
+    for (std::size_t i = std::max<std::size_t>(firstOpen_, 1); i + 1 < levels_.size(); ++i) {
         if (levels_[i].fd >= 0) {
             close(levels_[i].fd);
             levels_[i].fd = -1;
             --open_;
+            firstOpen_ = i + 1;
             return;
         }
     }
@@ -143,7 +190,7 @@ bool FolderChain::reopen(std::size_t index) {
     // enough to `index` to be needed again soon.
     for (std::size_t i = from + 1; i <= index; ++i) {
         Level& level = levels_[i];
-        const int sub = openat(levels_[i - 1].fd, level.name.c_str(),
+        const int sub = openat(levels_[i - 1].fd, nameOf(i).c_str(),
                                O_RDONLY | O_DIRECTORY | O_CLOEXEC | (level.followLink ? 0 : O_NOFOLLOW));
         struct stat st;
         const bool same = sub >= 0 && fstat(sub, &st) == 0 && idOf(st) == level.id;
@@ -159,6 +206,7 @@ bool FolderChain::reopen(std::size_t index) {
             return false;
         }
         level.fd = sub;
+        firstOpen_ = std::min(firstOpen_, i);
         if (++open_ > openLimit) closeOldest();
     }
     return true;

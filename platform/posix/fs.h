@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -39,17 +40,24 @@ struct Entry {
 
 // The entries of an open folder other than "." and "..", sorted by name, read
 // whole so that no listing stays open while the caller works below it.
-// `complete` turns false when the folder could not be read to its end.
+// `complete` turns false when the folder could not be read to its end, errno
+// then saying why.
 std::vector<Entry> listFolder(int folderFd, bool* complete = nullptr);
 
 // True when the open folder is the root of a file system mounted there (a
 // mount point), judged against the device of the folder it was entered from.
 bool isMountPoint(int folderFd, dev_t parentDevice);
 
+// True when the open folder `folderFd` is the folder `top` or lies anywhere
+// below it: the walk goes up through ".." and compares identities, so no name
+// is looked up and no link can mislead it.
+bool withinFolder(int folderFd, FileId top);
+
 // The folders from a top folder down to the one being worked on. Only the
 // last few stay open; a folder closed on the way down is opened again by name,
 // starting from the nearest open folder above it, and must still be the same
-// folder. So a tree of any depth is walked with a bounded number of open files.
+// folder. So a tree of any depth is walked with a bounded number of open files,
+// and with memory that grows only with the length of the names on the way.
 class FolderChain {
 public:
     // Takes over `topFd`, an open folder.
@@ -63,26 +71,65 @@ public:
     // Enters the subfolder `name` of the current folder: never through a link
     // unless `followLink`. False (errno set) when it is not an enterable folder.
     bool enter(const std::string& name, bool followLink = false);
+    // Enters the subfolder `name` that `folderFd` (taken over) was opened as;
+    // `viaLink` when that took a link.
+    void enterOpened(const std::string& name, int folderFd, bool viaLink);
     // Goes back up to the folder above.
     void leave();
     std::size_t depth() const { return levels_.size() - 1; }
+    // The name the current folder was entered by ("" for the top).
+    std::string_view name() const {
+        return std::string_view(names_).substr(levels_.size() > 1 ? levels_[levels_.size() - 2].nameEnd : 0);
+    }
     FileId id() const { return levels_.back().id; }
     dev_t device() const { return levels_.back().id.dev; }
 
 private:
+    // A level's name is names_[start of the level, nameEnd).
     struct Level {
-        std::string name;
+        std::size_t nameEnd;
         FileId id;
         int fd;
         bool followLink;
     };
     static constexpr int openLimit = 6;
+    std::string nameOf(std::size_t index) const;
     bool reopen(std::size_t index);
+    void push(const std::string& name, const struct stat& st, int fd, bool followLink);
     void closeOldest();
 
     std::vector<Level> levels_;
+    std::string names_;          // every level's name, one after the other
+    std::size_t firstOpen_ = 1;  // no level between the top and this one is open
     int open_ = 0;
 };
+
+// What a link leads to. `fd` is an O_PATH descriptor of the target, `folder`
+// one of the folder that holds its last name `name` (-1: the folder the link
+// is in); `error` is set instead when it leads nowhere.
+struct LinkTarget {
+    std::string name;
+    int fd = -1;
+    int folder = -1;
+    struct stat st {};
+    int error = 0;
+    LinkTarget() = default;
+    LinkTarget(const LinkTarget&) = delete;
+    LinkTarget& operator=(const LinkTarget&) = delete;
+    ~LinkTarget();
+};
+
+// Opens what the link `name` in the open folder `folderFd` leads to, one
+// link at a time: each name on the way is looked up once.
+void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
+
+// True when a folder on the way from `top` down to the open folder `fd`
+// (itself included, `top` not) has a name starting with a dot.
+bool belowDotFolder(int fd, FileId top);
+
+// Copies the contents of one open file to another: a clone where the file
+// system shares blocks; otherwise the data only, so that holes stay holes.
+bool copyContents(int in, int out, const struct stat& st);
 
 // Splits "folder/pattern" into the folder and the last component.
 std::pair<std::string, std::string> splitLast(const std::string& path);

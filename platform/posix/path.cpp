@@ -3,6 +3,10 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -46,6 +50,38 @@ std::string resolvePath(const HostPath& host) {
         pos = end;
     }
     return resolved;
+}
+
+bool Shell::hostPath(std::string_view dosPath, std::string& host, std::string& report) {
+    const bool onDriveC = dosPath.size() >= 2 && (dosPath[0] == 'c' || dosPath[0] == 'C') && dosPath[1] == ':';
+    if (onDriveC && driveC.folder.empty()) {
+        if (!refusalShown) report += driveC.refusal;
+        refusalShown = true;
+        return false;
+    }
+    host = resolvePath(mapDosPath(dosPath, driveC.folder));
+    return true;
+}
+
+// The user database is read from its file: the programs are linked
+// statically, where the C library's lookup would need its shared modules.
+std::string homeFolder() {
+    const char* home = getenv("HOME");
+    if (home != nullptr && *home != '\0') return home;
+    std::ifstream users("/etc/passwd");
+    const std::string uid = std::to_string(getuid());
+    for (std::string line; std::getline(users, line);) {
+        // name:password:uid:gid:comment:home:shell
+        std::vector<std::string_view> fields;
+        for (std::size_t at = 0; fields.size() < 7;) {
+            const std::size_t colon = std::min(line.find(':', at), line.size());
+            fields.push_back(std::string_view(line).substr(at, colon - at));
+            if (colon == line.size()) break;
+            at = colon + 1;
+        }
+        if (fields.size() >= 6 && fields[2] == uid) return std::string(fields[5]);
+    }
+    return "";
 }
 
 std::string joinByName(const std::string& base, const std::string& path) {

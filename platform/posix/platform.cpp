@@ -1,6 +1,7 @@
 // The launcher's platform on Linux and other POSIX systems: a terminal for the
 // console, Wine's drive C for drive C, and a small built-in command interpreter.
 
+#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@
 #include "platform/keys.h"
 #include "platform/oem.h"
 #include "platform/platform.h"
+#include "platform/posix/fs.h"
 #include "platform/posix/shell.h"
 #include "platform/posix/terminal.h"
 
@@ -47,7 +49,7 @@ bool writeAll(int fd, std::string_view text) {
     return true;
 }
 
-using FileCommand = void (*)(const CommandLine&, const std::string&, CommandOutput&);
+using FileCommand = bool (*)(const CommandLine&, Shell&, CommandOutput&);
 
 FileCommand fileCommandFor(const CommandLine& command) {
     if (command.is("xcopy")) return xcopyCommand;
@@ -58,15 +60,16 @@ FileCommand fileCommandFor(const CommandLine& command) {
 
 class PosixPlatform final : public Platform, private ByteSource {
 public:
-    // Drive C and the working folder are taken once, from the folder the
-    // program starts in: a relative WINEPREFIX means the same folder however
-    // the working folder changes later.
+    // Drive C is placed once, where Wine places it; programs start from the
+    // folder the program starts in, which is kept open.
     explicit PosixPlatform(const CommandTexts& texts)
-        : texts_(texts), folder_(startFolder()), driveC_(driveCFolder(getenv("WINEPREFIX"), getenv("HOME"))) {
-        if (!folder_.empty()) driveC_ = joinByName(folder_, driveC_);
+        : texts_(texts), folder_(startFolder()), shipFolder_(folder_),
+          shipFd_(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)),
+          shell_{texts, driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())} {
         keepRunningOnWriteFailures();
     }
     ~PosixPlatform() override {
+        if (shipFd_ >= 0) close(shipFd_);
         flush();
         // Keys typed but not read belong to this program, not to the shell
         // that takes the terminal back.
@@ -108,29 +111,42 @@ public:
     }
 
     bool isDirectory(std::string_view path) override {
+        std::string host;
         struct stat st;
-        return stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return hostPath(path, host) && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
     bool exists(std::string_view path) override {
+        std::string host;
         struct stat st;
-        return lstat(hostPath(path).c_str(), &st) == 0;
+        return hostPath(path, host) && lstat(host.c_str(), &st) == 0;
     }
 
     // The delete commands here never follow a link, so only a link at the
     // path itself needs removing: it is the install, and removing it is the
-    // uninstall.
+    // uninstall. Another file system mounted at the path cannot be removed
+    // as a link: no delete may go into it.
     bool removeLinks(std::string_view path) override {
-        const std::string host = hostPath(path);
+        std::string host;
+        if (!hostPath(path, host)) return false;
         struct stat st;
-        if (lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        return unlink(host.c_str()) == 0;
+        if (lstat(host.c_str(), &st) != 0) return true;
+        if (S_ISLNK(st.st_mode)) return unlink(host.c_str()) == 0;
+        Fd folder(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat parent;
+        if (!folder || stat(splitLast(host).first.c_str(), &parent) != 0 || !isMountPoint(folder.fd, parent.st_dev)) {
+            return true;
+        }
+        flush();
+        writeAll(STDERR_FILENO, fillIn(texts_.cannotRemove, {path, texts_.mountLeftAlone}));
+        return false;
     }
 
     // Folders change by name, as on Windows: ".." leads back to the folder
     // a link was entered from, not to the parent of where the link points.
     bool changeDirectory(std::string_view path) override {
-        const std::string host = hostPath(path);
+        std::string host;
+        if (!hostPath(path, host)) return false;
         if (folder_.empty()) return chdir(host.c_str()) == 0;
         const std::string target = joinByName(folder_, host);
         if (chdir(target.c_str()) != 0) return false;
@@ -138,8 +154,18 @@ public:
         return true;
     }
 
-    // Not yet worked out here: nothing counts as enclosed.
-    bool encloses(std::string_view, std::string_view) override { return false; }
+    // By identity: from `path` up through "..", whatever links led there.
+    // A path that is no folder counts by the folder that holds its name.
+    bool encloses(std::string_view folder, std::string_view path) override {
+        std::string outer, inner;
+        if (!hostPath(folder, outer) || !hostPath(path, inner)) return false;
+        struct stat st;
+        if (stat(outer.c_str(), &st) != 0) return false;
+        const FileId top = idOf(st);
+        Fd at(open(inner.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!at) at.fd = open(splitLast(inner).first.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return at && withinFolder(at.fd, top);
+    }
 
     bool run(std::string_view line) override {
         flush();
@@ -148,28 +174,31 @@ public:
         // the disk's bytes, not OEM text.
         CommandOutput output;
         output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
+        bool done = true;
         if (command.is("cls")) {
             // Escape sequences only for a terminal known to understand them.
-            write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J\x1b[3J" : "\f");
+            // The scrollback stays: what a command reported can still be read.
+            write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J" : "\f");
         } else if (command.is("pause")) {
-            if (!command.outputToNul) write("Press any key to continue . . . ");
+            if (!command.outputToNul) write(texts_.pressAnyKey);
             readKey();
             if (!command.outputToNul) write("\n");
         } else if (const FileCommand fileCommand = fileCommandFor(command)) {
             output.utf8 = utf8();
-            fileCommand(command, driveC_, output);
+            done = fileCommand(command, shell_, output);
         } else if (!command.name.empty()) {
-            const std::string program = findProgram(command.name);
+            // DELTREE is no command of this interpreter, as on every Windows
+            // since NT; and programs come from the ship folder alone.
+            const std::string program = command.is("deltree") ? "" : findProgram(shipFd_, command.name);
             if (program.empty()) {
-                output.err = "'" + command.name +
-                             "' is not recognized as an internal or external command,\n"
-                             "operable program or batch file.\n";
+                output.err = fillIn(texts_.notRecognized, {command.name});
+                done = false;
             } else {
-                runProgram(program, command);
+                done = runProgram(shipFolder_, shipFd_, program, command, texts_, output);
             }
         }
         emit(output, command.outputToNul);
-        return true;
+        return done;
     }
 
 private:
@@ -178,7 +207,15 @@ private:
         return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
     }
 
-    std::string hostPath(std::string_view dosPath) const { return resolvePath(mapDosPath(dosPath, driveC_)); }
+    // False, with the reason shown once, for a path on a drive C that could
+    // not be placed.
+    bool hostPath(std::string_view dosPath, std::string& host) {
+        std::string report;
+        if (shell_.hostPath(dosPath, host, report)) return true;
+        flush();
+        writeAll(STDERR_FILENO, report);
+        return false;
+    }
 
     void flush() {
         writeOut(pending_);
@@ -239,8 +276,10 @@ private:
     }
 
     const CommandTexts& texts_;
-    std::string folder_;  // the working folder, by name
-    std::string driveC_;
+    std::string folder_;      // the working folder, by name
+    std::string shipFolder_;  // the folder the program started in, by name
+    int shipFd_;              // and open
+    Shell shell_;
     std::string pending_;
     int utf8_ = -1;
     bool asciiOnly_ = false;  // known once utf8() has been asked

@@ -1,5 +1,5 @@
-// Program start on the POSIX platform: finding the program, running it (a
-// Windows program through wine) and waiting for it.
+// Program start on the POSIX platform: finding the program in the ship
+// folder, running it (a Windows program through wine) and waiting for it.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -21,8 +21,8 @@ namespace {
 struct sigaction originalPipe, originalFileSize;
 bool writeSignalsIgnored = false;
 
-bool isWindowsProgram(const std::string& path) {
-    Fd f(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+bool isWindowsProgram(int folderFd, const std::string& name) {
+    Fd f(openat(folderFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     char magic[2] = {};
     return f && read(f.fd, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
 }
@@ -30,6 +30,15 @@ bool isWindowsProgram(const std::string& path) {
 bool isExecutableFile(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// A file without execute permission is no program, whatever its name, unless
+// it is a Windows program: those come without the permission from Windows
+// media, and wine runs them.
+bool isProgram(int folderFd, const std::string& name) {
+    struct stat st;
+    return fstatat(folderFd, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode) &&
+           (faccessat(folderFd, name.c_str(), X_OK, 0) == 0 || isWindowsProgram(folderFd, name));
 }
 
 }  // namespace
@@ -44,18 +53,15 @@ void keepRunningOnWriteFailures() {
     sigaction(SIGXFSZ, &ignore, &originalFileSize);
 }
 
-std::string findProgram(std::string_view name) {
-    const std::string candidate = resolvePath(mapDosPath(name, ""));
-    struct stat st;
-    // A file without execute permission is no program, whatever its name,
-    // unless it is a Windows program: those come without the permission from
-    // Windows media, and wine runs them.
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        (access(candidate.c_str(), X_OK) == 0 || isWindowsProgram(candidate))) {
-        return candidate.find('/') == std::string::npos ? "./" + candidate : candidate;
+std::string findProgram(int shipFd, std::string_view name) {
+    // A plain name only: nothing from another folder, whatever the line says.
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string_view::npos) return {};
+    const std::string exact(name);
+    if (isProgram(shipFd, exact)) return exact;
+    for (const Entry& entry : listFolder(shipFd)) {
+        if (equalsIgnoringCase(entry.name, name) && isProgram(shipFd, entry.name)) return entry.name;
     }
-    if (name.find_first_of("/\\") != std::string_view::npos) return {};
-    return findInPath(name);
+    return {};
 }
 
 std::string findInPath(std::string_view name) {
@@ -71,19 +77,25 @@ std::string findInPath(std::string_view name) {
     return {};
 }
 
-void runProgram(const std::string& path, const CommandLine& command) {
+bool runProgram(const std::string& shipFolder, int shipFd, const std::string& name, const CommandLine& command,
+                const CommandTexts& texts, CommandOutput& output) {
+    // By the ship folder's name where it is known; else from the ship folder
+    // itself, entered in the new process just before the program starts.
+    const std::string path = (shipFolder.empty() ? "." : shipFolder) + "/" + name;
     std::vector<std::string> words;
-    if (isWindowsProgram(path)) {
+    if (isWindowsProgram(shipFd, name)) {
         std::string wine = findInPath("wine");
         if (wine.empty()) {
-            const std::string message = "Cannot run " + path + ": it is a Windows program and wine is not installed\n";
-            (void)!write(2, message.data(), message.size());
-            return;
+            output.err += fillIn(texts.cannotStart, {name, texts.wineMissing});
+            return false;
         }
         words.push_back(std::move(wine));
     }
     words.push_back(path);
     words.insert(words.end(), command.words.begin(), command.words.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
 
     // Like system(): the interpreter ignores Ctrl+C and Ctrl+\ while it waits.
     struct sigaction ignore {}, oldInt{}, oldQuit{};
@@ -91,7 +103,11 @@ void runProgram(const std::string& path, const CommandLine& command) {
     sigaction(SIGINT, &ignore, &oldInt);
     sigaction(SIGQUIT, &ignore, &oldQuit);
 
-    const pid_t child = fork();
+    // The new process tells through this pipe why the program did not start;
+    // the pipe closes unwritten when it did.
+    int failure[2] = {-1, -1};
+    int cause = pipe2(failure, O_CLOEXEC) == 0 ? 0 : errno;
+    const pid_t child = cause == 0 ? fork() : -1;
     if (child == 0) {
         signal(SIGINT, SIG_DFL);
         signal(SIGQUIT, SIG_DFL);
@@ -99,27 +115,33 @@ void runProgram(const std::string& path, const CommandLine& command) {
             sigaction(SIGPIPE, &originalPipe, nullptr);
             sigaction(SIGXFSZ, &originalFileSize, nullptr);
         }
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        if (errno == ENOEXEC) {
-            // An executable script without a #! line: the shell runs it, as
-            // any POSIX shell would.
-            argv.insert(argv.begin(), const_cast<char*>("sh"));
-            execv("/bin/sh", argv.data());
+        if (!shipFolder.empty() || fchdir(shipFd) == 0) {
+            execv(argv[0], argv.data());
+            if (errno == ENOEXEC) {
+                // An executable script without a #! line: the shell runs it,
+                // as any POSIX shell would.
+                argv.insert(argv.begin(), const_cast<char*>("sh"));
+                execv("/bin/sh", argv.data());
+            }
         }
-        const std::string message = "Cannot run " + path + ": " + errorText(errno) + "\n";
-        (void)!write(2, message.data(), message.size());
+        const int error = errno;
+        (void)!::write(failure[1], &error, sizeof error);
         _exit(127);
     }
+    if (child < 0 && cause == 0) cause = errno;
+    if (failure[1] >= 0) close(failure[1]);
     if (child > 0) {
+        while (read(failure[0], &cause, sizeof cause) < 0 && errno == EINTR) {
+        }
         int status = 0;
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
     }
+    if (failure[0] >= 0) close(failure[0]);
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGQUIT, &oldQuit, nullptr);
+    if (cause != 0) output.err += fillIn(texts.cannotStart, {name, errorText(cause)});
+    return cause == 0;
 }
 
 }  // namespace tembrel

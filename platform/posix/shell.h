@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/command_line.h"
+#include "platform/command_texts.h"
 #include "platform/dos_path.h"
 
 namespace tembrel {
@@ -24,8 +25,21 @@ struct CommandOutput {
     }
 };
 
+// What the interpreter's commands work with: drive C, and the texts they speak.
+struct Shell {
+    const CommandTexts& texts;
+    DriveC driveC;
+    bool refusalShown = false;
+
+    // A DOS path as a host path, each component matched ignoring case. False
+    // for a path on a drive C that could not be placed: the reason goes to
+    // `report`, the first time only.
+    bool hostPath(std::string_view dosPath, std::string& host, std::string& report);
+};
+
 // A file name made safe to show on a terminal, as `ls -q` does: control
-// characters (and, unless `utf8`, every byte outside ASCII) become '?'.
+// characters and the controls of writing direction (and, unless `utf8`,
+// every byte outside ASCII) become '?'.
 std::string shownName(std::string_view name, bool utf8);
 
 // Whether a locale name ("de_DE.UTF-8", "C.utf8") asks for UTF-8.
@@ -51,22 +65,31 @@ std::string joinByName(const std::string& base, const std::string& path);
 //   del PATH [/s /q]: deletes the files a folder or a pattern names.
 //   rd PATH [/s /q]: removes a folder, with /s everything in it.
 // None of them ever follows a symbolic link out of the folder it works on,
-// and del and rd never enter another file system mounted inside it.
-void xcopyCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
-void delCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
-void rdCommand(const CommandLine& command, const std::string& driveC, CommandOutput& output);
+// and del and rd never enter another file system mounted at or inside it.
+// Each walks a tree of any depth with an explicit stack. Each returns false
+// when it could not do all it was asked; a link deliberately skipped is no
+// failure.
+bool xcopyCommand(const CommandLine& command, Shell& shell, CommandOutput& output);
+bool delCommand(const CommandLine& command, Shell& shell, CommandOutput& output);
+bool rdCommand(const CommandLine& command, Shell& shell, CommandOutput& output);
 
-// Finds a program as the interpreter does: the working folder first, then PATH.
-// Only a file that may be executed counts, or a Windows program ("MZ"), which
-// runs through wine. Returns an empty string when there is none.
-std::string findProgram(std::string_view name);
+// Finds a program as the interpreter does: only in the ship folder (open as
+// `shipFd`), by a plain name matched ignoring case. Only a file that may be
+// executed counts, or a Windows program ("MZ"), which runs through wine.
+// Returns its name in the ship folder, or an empty string when there is none.
+std::string findProgram(int shipFd, std::string_view name);
 
 // Finds an executable file in the folders of PATH only.
 std::string findInPath(std::string_view name);
 
-// Runs a program found by findProgram and waits for it. A Windows program
-// ("MZ") runs through wine when wine is on the PATH.
-void runProgram(const std::string& path, const CommandLine& command);
+// Runs the program `name` of the ship folder (by its path `shipFolder`, when
+// known; open as `shipFd`) and waits for it; it starts in the working folder. A Windows program ("MZ") runs through wine when wine is
+// on the PATH. False, with the reason in `output`, when it could not start.
+bool runProgram(const std::string& shipFolder, int shipFd, const std::string& name, const CommandLine& command, const CommandTexts& texts,
+                CommandOutput& output);
+
+// The home folder: HOME, or the user database's when HOME is not set.
+std::string homeFolder();
 
 // From now on, a write that fails for a full file-size limit or a closed
 // pipe returns an error instead of ending the program. Programs started later
