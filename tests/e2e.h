@@ -41,6 +41,10 @@ inline const EditionCase german{"German", TEMBRELO_START, &germanEdition, "Tembr
                          "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
                          "konnte Tembrelo nicht deinstallieren", "konnte den Ordner c:\\Tembrelo nicht"};
 
+// A locale neither UTF-8 nor ASCII-only, installed or not: the texts go out
+// as the very bytes they are.
+inline const char* const bytesLocale = "de_DE.ISO-8859-1";
+
 inline const char* const clearScreen = "\x1b[2J";
 
 // A ship folder (program payload and a stand-in emulator that records the
@@ -80,7 +84,7 @@ protected:
         return {"WINEPREFIX=" + (root_ / "wine").string(), "HOME=" + (root_ / "home").string(),
                 "PATH=/usr/bin:/bin", "TERM=xterm", std::string("LANG=") + lang};
     }
-    PipedRun piped(const std::string& keys, const char* lang = "C") const {
+    PipedRun piped(const std::string& keys, const char* lang = bytesLocale) const {
         return runPiped(edition().program, ship_.string(), env(lang), keys);
     }
     std::string started() const { return readFile(root_ / "home" / "started"); }

@@ -32,7 +32,7 @@ protected:
     PipedRun pipedWith(const std::string& keys, const std::string& prelude) const {
         PipedOptions options;
         options.prelude = prelude;
-        return runPiped(edition().program, ship_.string(), env("C"), keys, options);
+        return runPiped(edition().program, ship_.string(), env(bytesLocale), keys, options);
     }
     std::optional<fs::path> mounted_;
 };
@@ -211,7 +211,7 @@ TEST_P(Hostile, UninstallLeavesAloneWhatIsNotTheInstalls) {
             continue;
         }
         const auto before = snapshot(install());
-        const PipedRun run = runPiped(edition().program, ship.string(), env("C"), "2x");
+        const PipedRun run = runPiped(edition().program, ship.string(), env(bytesLocale), "2x");
         EXPECT_TRUE(exitedWithZero(run.status)) << c.name;
         EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen)) << c.name;
         EXPECT_EQ(snapshot(install()), before) << c.name;

@@ -93,7 +93,10 @@ public:
 
     // A file name, shown as the terminal can show it safely.
     void writeName(std::string_view name) { pending_ += shownName(name, utf8()); }
-    const std::string& driveC() const { return driveC_; }
+    // Drive C's folder, or why it has none.
+    const std::string& driveC() const {
+        return shell_.driveC.folder.empty() ? shell_.driveC.refusal : shell_.driveC.folder;
+    }
 
     int readKey() override {
         if (!isatty(STDIN_FILENO)) {
