@@ -7,15 +7,7 @@
 namespace tembrel {
 namespace {
 
-class FilesUnderWine : public UnderWine {
-protected:
-    fs::path outside() const { return WinePrefix::root / "outside"; }
-    void SetUp() override {
-        UnderWine::SetUp();
-        fs::remove_all(outside());
-        writeFile(outside() / "keep.txt", "keep");
-    }
-};
+class FilesUnderWine : public UnderWine {};
 
 // Each link is skipped and named, the rest is installed, and nothing outside
 // is copied or, at the uninstall, touched. Wine shows a Unix link to a file as

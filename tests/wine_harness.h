@@ -105,6 +105,9 @@ protected:
         fs::create_directories(payload / "empty");
         fs::copy_file(WINDOWS_PROGRAMS "/" + GetParam().exe, ship_ / GetParam().exe);
         fs::copy_file(STAND_IN_EMULATOR, ship_ / "dosboxportable.exe");
+        fs::remove_all(outside());
+        writeFile(outside() / "keep.txt", "keep");
+        writeFile(outside() / "sub" / "keep.bin", "keep");
     }
 
     void TearDown() override {
@@ -112,6 +115,8 @@ protected:
     }
 
     const std::string& folder() const { return GetParam().folder; }
+    // Outside drive C's install folder: what a link points to, and must keep.
+    fs::path outside() const { return WinePrefix::root / "outside"; }
     fs::path install() const { return WinePrefix::driveC() / folder(); }
     std::vector<std::string> argv() const { return {WINE, GetParam().exe}; }
     std::string started() const { return readFile(WinePrefix::driveC() / "started.txt"); }

@@ -7,17 +7,7 @@
 namespace tembrel {
 namespace {
 
-class InTheWild : public UnderWine {
-protected:
-    // Outside drive C's install folder: what a link points to, and must keep.
-    fs::path outside() const { return WinePrefix::root / "outside"; }
-    void SetUp() override {
-        UnderWine::SetUp();
-        fs::remove_all(outside());
-        writeFile(outside() / "keep.txt", "keep");
-        writeFile(outside() / "sub" / "keep.bin", "keep");
-    }
-};
+class InTheWild : public UnderWine {};
 
 // Wine cannot remove a Unix link to a folder, so the uninstall must stop short
 // of every delete command and say that it failed.
