@@ -17,4 +17,24 @@ std::string fillIn(std::string_view text, std::initializer_list<std::string_view
     return out;
 }
 
+CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std::string_view),
+                          std::deque<std::string>& storage) {
+    static constexpr std::string_view CommandTexts::*fields[] = {
+        &CommandTexts::filesCopied, &CommandTexts::notRecognized, &CommandTexts::pressAnyKey,
+        &CommandTexts::fileNotFound, &CommandTexts::couldNotFind, &CommandTexts::cannotCreateFolder,
+        &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
+        &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
+        &CommandTexts::folderNotFound, &CommandTexts::notAFolder, &CommandTexts::folderNotEmpty,
+        &CommandTexts::cannotStart, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
+        &CommandTexts::linkLeadsNowhere, &CommandTexts::linkToOtherThing, &CommandTexts::copiedAlready,
+        &CommandTexts::copiedInItsPlace, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
+        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing
+    };
+    static_assert(sizeof fields / sizeof fields[0] * sizeof(std::string_view) == sizeof(CommandTexts),
+                  "every text is converted");
+    CommandTexts out = texts;
+    for (const auto field : fields) out.*field = storage.emplace_back(convert(texts.*field));
+    return out;
+}
+
 }  // namespace tembrel

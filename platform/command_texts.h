@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -43,5 +44,10 @@ struct CommandTexts {
 // `text` with each "{}" replaced by the next of `values`; a "{}" beyond the
 // values is dropped.
 std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);
+
+// Every text put through `convert` (into the terminal's character set, say);
+// the new texts are kept in `storage`, which must outlive the result.
+CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std::string_view),
+                          std::deque<std::string>& storage);
 
 }  // namespace tembrel

@@ -40,7 +40,7 @@ protected:
     }
     CommandOutput run(bool (*command)(const CommandLine&, Shell&, CommandOutput&), const char* line) {
         CommandOutput output;
-        Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+        Shell shell{&englishEdition.commandTexts, {driveC_, ""}};
         command(parseCommandLine(line), shell, output);
         return output;
     }
@@ -214,7 +214,7 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
         lines.push_back(o.out);
         o.out.clear();
     };
-    Shell shell{englishEdition.commandTexts, {driveC_, ""}};
+    Shell shell{&englishEdition.commandTexts, {driveC_, ""}};
     xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), shell, output);
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
 }

@@ -271,17 +271,17 @@ private:
 
 bool xcopyCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
     if (command.args.empty()) {
-        output.err += shell.texts.syntaxError;
+        output.err += shell.texts->syntaxError;
         return false;
     }
     std::string source, dest = ".";
     if (!shell.hostPath(command.args[0], source, output.err)) return false;
     if (command.args.size() > 1 && !shell.hostPath(command.args[1], dest, output.err)) {
-        output.out += fillIn(shell.texts.filesCopied, {"0"});
+        output.out += fillIn(shell.texts->filesCopied, {"0"});
         return false;
     }
     struct stat st;
-    Copier copier(command, shell.texts, output);
+    Copier copier(command, *shell.texts, output);
     if (!hasWildcards(source) && stat(source.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         return copier.run(source, "*", dest);
     }

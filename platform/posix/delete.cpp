@@ -142,7 +142,7 @@ int openGivenFolder(const std::string& path, std::string_view& why, const Comman
 }  // namespace
 
 bool delCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
-    const CommandTexts& texts = shell.texts;
+    const CommandTexts& texts = *shell.texts;
     if (command.args.empty()) output.err += texts.syntaxError;
     bool ok = !command.args.empty();
     for (const std::string& arg : command.args) {
@@ -174,7 +174,7 @@ bool delCommand(const CommandLine& command, Shell& shell, CommandOutput& output)
 }
 
 bool rdCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
-    const CommandTexts& texts = shell.texts;
+    const CommandTexts& texts = *shell.texts;
     if (command.args.empty()) output.err += texts.syntaxError;
     bool ok = !command.args.empty();
     for (const std::string& arg : command.args) {

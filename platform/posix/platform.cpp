@@ -12,6 +12,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <optional>
 
 #include "launcher/launcher.h"
 #include "platform/command_texts.h"
@@ -65,7 +67,7 @@ public:
     explicit PosixPlatform(const CommandTexts& texts)
         : texts_(texts), folder_(startFolder()), shipFolder_(folder_),
           shipFd_(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)),
-          shell_{texts, driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())} {
+          shell_{&texts, driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())} {
         keepRunningOnWriteFailures();
     }
     ~PosixPlatform() override {
@@ -141,7 +143,8 @@ public:
             return true;
         }
         flush();
-        writeAll(STDERR_FILENO, fillIn(texts_.cannotRemove, {path, texts_.mountLeftAlone}));
+        const CommandTexts& texts = terminalTexts();
+        writeAll(STDERR_FILENO, fillIn(texts.cannotRemove, {path, texts.mountLeftAlone}));
         return false;
     }
 
@@ -188,16 +191,17 @@ public:
             if (!command.outputToNul) write("\n");
         } else if (const FileCommand fileCommand = fileCommandFor(command)) {
             output.utf8 = utf8();
+            terminalTexts();
             done = fileCommand(command, shell_, output);
         } else if (!command.name.empty()) {
             // DELTREE is no command of this interpreter, as on every Windows
             // since NT; and programs come from the ship folder alone.
             const std::string program = command.is("deltree") ? "" : findProgram(shipFd_, command.name);
             if (program.empty()) {
-                output.err = fillIn(texts_.notRecognized, {command.name});
+                output.err = fillIn(terminalTexts().notRecognized, {command.name});
                 done = false;
             } else {
-                done = runProgram(shipFolder_, shipFd_, program, command, texts_, output);
+                done = runProgram(shipFolder_, shipFd_, program, command, terminalTexts(), output);
             }
         }
         emit(output, command.outputToNul);
@@ -205,6 +209,23 @@ public:
     }
 
 private:
+    // The interpreter's texts in the terminal's character set, as write()
+    // puts the screens: its messages go out beside file names, which are the
+    // disk's own bytes and must not be converted. Worked out on first use.
+    const CommandTexts& terminalTexts() {
+        if (!terminalTexts_) {
+            std::string (*convert)(std::string_view) = [](std::string_view text) { return std::string(text); };
+            if (utf8()) {
+                convert = oemToUtf8;
+            } else if (asciiOnly_) {
+                convert = oemToAscii;
+            }
+            terminalTexts_ = convertTexts(texts_, convert, textStorage_);
+            shell_.texts = &*terminalTexts_;
+        }
+        return *terminalTexts_;
+    }
+
     static std::string startFolder() {
         char buffer[PATH_MAX];
         return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
@@ -279,6 +300,8 @@ private:
     }
 
     const CommandTexts& texts_;
+    std::optional<CommandTexts> terminalTexts_;
+    std::deque<std::string> textStorage_;
     std::string folder_;      // the working folder, by name
     std::string shipFolder_;  // the folder the program started in, by name
     int shipFd_;              // and open

@@ -27,7 +27,7 @@ struct CommandOutput {
 
 // What the interpreter's commands work with: drive C, and the texts they speak.
 struct Shell {
-    const CommandTexts& texts;
+    const CommandTexts* texts;  // in the terminal's character set
     DriveC driveC;
     bool refusalShown = false;
 
