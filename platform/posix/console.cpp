@@ -2,7 +2,11 @@
 // how to show a file name safely, whether it reads UTF-8, whether it
 // understands escape sequences.
 
+#include <langinfo.h>
+
 #include <cctype>
+#include <clocale>
+#include <cstdlib>
 #include <string>
 
 #include "platform/posix/shell.h"
@@ -108,6 +112,18 @@ bool ansiTerminal(const char* term) {
         if (family == known) return true;
     }
     return false;
+}
+
+Charset localeCharset() {
+    if (setlocale(LC_CTYPE, "") == nullptr) {
+        // A locale that is not installed still says what the terminal
+        // speaks: its name decides.
+        const bool utf8 = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG")));
+        return utf8 ? Charset::Utf8 : Charset::Other;
+    }
+    const std::string_view codeset = nl_langinfo(CODESET);
+    if (codeset == "UTF-8") return Charset::Utf8;
+    return codeset == "ANSI_X3.4-1968" || codeset == "ASCII" ? Charset::AsciiOnly : Charset::Other;
 }
 
 }  // namespace tembrel

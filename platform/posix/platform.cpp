@@ -2,14 +2,12 @@
 // console, Wine's drive C for drive C, and a small built-in command interpreter.
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -28,28 +26,7 @@ namespace tembrel {
 
 namespace {
 
-// Waits until the descriptor is ready; false when `waitMs` passed first
-// (waitMs < 0 waits as long as it takes).
-bool waitUntilReady(int fd, short events, int waitMs) {
-    struct pollfd p = {fd, events, 0};
-    int ready;
-    while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
-    }
-    return ready > 0;
-}
-
-// Writes the whole text; false (errno set) when it could not.
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        // An output left non-blocking by whoever started the program.
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(fd, POLLOUT, -1)) continue;
-        if (n <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
+std::string unchanged(std::string_view text) { return std::string(text); }
 
 using FileCommand = bool (*)(const CommandLine&, Shell&, CommandOutput&);
 
@@ -82,12 +59,8 @@ public:
     // out in ASCII where the locale has nothing but ASCII ("ue" for the
     // u with umlaut), and as they are anywhere else.
     void write(std::string_view text) override {
-        if (!hasNonAscii(text)) {
-            pending_ += text;
-        } else if (utf8()) {
-            pending_ += oemToUtf8(text);
-        } else if (asciiOnly_) {
-            pending_ += oemToAscii(text);
+        if (hasNonAscii(text)) {
+            pending_ += toTerminal()(text);
         } else {
             pending_ += text;
         }
@@ -214,13 +187,7 @@ private:
     // disk's own bytes and must not be converted. Worked out on first use.
     const CommandTexts& terminalTexts() {
         if (!terminalTexts_) {
-            std::string (*convert)(std::string_view) = [](std::string_view text) { return std::string(text); };
-            if (utf8()) {
-                convert = oemToUtf8;
-            } else if (asciiOnly_) {
-                convert = oemToAscii;
-            }
-            terminalTexts_ = convertTexts(texts_, convert, textStorage_);
+            terminalTexts_ = convertTexts(texts_, toTerminal(), textStorage_);
             shell_.texts = &*terminalTexts_;
         }
         return *terminalTexts_;
@@ -282,21 +249,25 @@ private:
 
     int eraseChar() override { return terminalEraseChar(); }
 
-    bool utf8() override {
-        // Asked only when a text or a key needs it: most runs never pay for
-        // loading the locale.
-        if (utf8_ < 0) {
-            // A locale that is not installed still says what the terminal
-            // speaks: its name decides.
-            if (setlocale(LC_CTYPE, "") != nullptr) {
-                const char* codeset = nl_langinfo(CODESET);
-                utf8_ = std::strcmp(codeset, "UTF-8") == 0 ? 1 : 0;
-                asciiOnly_ = std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || std::strcmp(codeset, "ASCII") == 0;
-            } else {
-                utf8_ = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG"))) ? 1 : 0;
-            }
+    bool utf8() override { return charset() == Charset::Utf8; }
+
+    // Asked only when a text or a key needs it: most runs never pay for
+    // loading the locale.
+    Charset charset() {
+        if (!charset_) charset_ = localeCharset();
+        return *charset_;
+    }
+
+    std::string (*toTerminal())(std::string_view) {
+        switch (charset()) {
+        case Charset::Utf8:
+            return oemToUtf8;
+        case Charset::AsciiOnly:
+            return oemToAscii;
+        case Charset::Other:
+            break;
         }
-        return utf8_ == 1;
+        return unchanged;
     }
 
     const CommandTexts& texts_;
@@ -307,8 +278,7 @@ private:
     int shipFd_;              // and open
     Shell shell_;
     std::string pending_;
-    int utf8_ = -1;
-    bool asciiOnly_ = false;  // known once utf8() has been asked
+    std::optional<Charset> charset_;
     bool outputFailed_ = false;
 };
 

@@ -44,6 +44,11 @@ std::string shownName(std::string_view name, bool utf8);
 
 // Whether a locale name ("de_DE.UTF-8", "C.utf8") asks for UTF-8.
 bool namesUtf8(std::string_view locale);
+
+// What the terminal reads, by the locale the environment chooses: the
+// locale's code set where it is installed, else what its name says.
+enum class Charset { Utf8, AsciiOnly, Other };
+Charset localeCharset();
 // The locale the environment chooses for characters: the first set of
 // LC_ALL, LC_CTYPE and LANG, or "C".
 std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang);

@@ -4,6 +4,7 @@
 
 #include "platform/posix/terminal.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -109,6 +110,25 @@ void discardUnreadKeys() {
 int terminalEraseChar() {
     const cc_t erase = savedTerminal.c_cc[VERASE];
     return erase == _POSIX_VDISABLE ? 127 : erase;
+}
+
+bool waitUntilReady(int fd, short events, int waitMs) {
+    struct pollfd p = {fd, events, 0};
+    int ready;
+    while ((ready = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
+    }
+    return ready > 0;
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(fd, POLLOUT, -1)) continue;
+        if (n <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 }  // namespace tembrel

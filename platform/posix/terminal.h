@@ -1,6 +1,15 @@
 #pragma once
 
+#include <string_view>
+
 namespace tembrel {
+
+// Waits until the descriptor is ready for `events` (poll's); false when
+// `waitMs` passed first (waitMs < 0 waits as long as it takes).
+bool waitUntilReady(int fd, short events, int waitMs);
+// Writes the whole text, also to an output left non-blocking; false (errno
+// set) when it could not.
+bool writeAll(int fd, std::string_view text);
 
 // Puts the terminal on standard input in raw mode for a key read: no echo, no
 // line editing, no signal keys. The first call saves the terminal's settings
