@@ -2,12 +2,16 @@
 
 namespace tembrel {
 
-std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values) {
-    std::string out;
+namespace {
+
+template <class Char>
+std::basic_string<Char> fill(std::basic_string_view<Char> text,
+                             std::initializer_list<std::basic_string_view<Char>> values) {
+    std::basic_string<Char> out;
     out.reserve(text.size() + 32);
     auto value = values.begin();
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{' && i + 1 < text.size() && text[i + 1] == '}') {
+        if (text[i] == Char('{') && i + 1 < text.size() && text[i + 1] == Char('}')) {
             if (value != values.end()) out += *value++;
             ++i;
         } else {
@@ -15,6 +19,16 @@ std::string fillIn(std::string_view text, std::initializer_list<std::string_view
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values) {
+    return fill(text, values);
+}
+
+std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values) {
+    return fill(text, values);
 }
 
 CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std::string_view),

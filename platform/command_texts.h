@@ -44,6 +44,7 @@ struct CommandTexts {
 // `text` with each "{}" replaced by the next of `values`; a "{}" beyond the
 // values is dropped.
 std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);
+std::wstring fillIn(std::wstring_view text, std::initializer_list<std::wstring_view> values);
 
 // Every text put through `convert` (into the terminal's character set, say);
 // the new texts are kept in `storage`, which must outlive the result.

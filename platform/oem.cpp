@@ -77,6 +77,13 @@ std::string oemToUtf8(std::string_view text) {
     return out;
 }
 
+std::wstring oemToWide(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (unsigned char c : text) out += static_cast<wchar_t>(oemToUnicode(c));
+    return out;
+}
+
 std::string oemToAscii(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);

@@ -10,6 +10,8 @@ namespace tembrel {
 char16_t oemToUnicode(unsigned char byte);
 bool hasNonAscii(std::string_view text);
 std::string oemToUtf8(std::string_view text);
+// The text in UTF-16 (Windows' wide characters).
+std::wstring oemToWide(std::string_view text);
 // The text in ASCII for a terminal that shows nothing else: each OEM letter
 // in its usual spelling without accents ("ue" for the u with umlaut, "ss"
 // for the sharp s), anything else that is not ASCII as '?'.

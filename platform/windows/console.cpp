@@ -46,13 +46,7 @@ Console::Console()
 void Console::write(std::string_view text, bool error) {
     const Stream& s = stream(error);
     if (s.console) {
-        std::wstring wide;
-        wide.reserve(text.size() + 8);
-        for (unsigned char c : text) {
-            if (c == '\n') wide += L'\r';
-            wide += static_cast<wchar_t>(oemToUnicode(c));
-        }
-        writeConsole(s.handle, wide);
+        writeWide(oemToWide(text), error);
     } else {
         std::string bytes;
         bytes.reserve(text.size() + 8);

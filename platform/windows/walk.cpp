@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/command_texts.h"
 #include "platform/oem.h"
 
 namespace tembrel {
@@ -39,18 +40,7 @@ std::wstring shownPath(std::wstring_view longPath) {
 }
 
 std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_view> values) {
-    std::wstring out;
-    out.reserve(oem.size() + 64);
-    auto value = values.begin();
-    for (std::size_t i = 0; i < oem.size(); ++i) {
-        if (oem[i] == '{' && i + 1 < oem.size() && oem[i + 1] == '}') {
-            if (value != values.end()) out += *value++;
-            ++i;
-        } else {
-            out += static_cast<wchar_t>(oemToUnicode(static_cast<unsigned char>(oem[i])));
-        }
-    }
-    return out;
+    return fillIn(oemToWide(oem), values);
 }
 
 std::wstring decimal(unsigned long number) {
