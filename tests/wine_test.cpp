@@ -75,7 +75,7 @@ TEST_P(UnderWine, RedirectedOutputKeepsTheOemBytes) {
     for (int waited = 0; waited < 300 && readFile(out).size() < expected.size(); ++waited) t.stillRunningAfter(100);
     t.stillRunningAfter(500);
     t.type("3");
-    const int status = t.wait(60000);
+    const int status = t.wait(slowMachineMs);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(readFile(out), expected);
 }
