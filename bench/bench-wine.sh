@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Measures the Windows programs' file commands under a 32-bit Wine against
-# Wine's own commands, side by side in one run, in a throwaway Wine prefix:
+# Measures the Windows programs' file commands under Wine against Wine's own
+# commands, side by side in one run, in a throwaway Wine prefix. Where the host
+# runs 32-bit programs, the 32-bit code as it ships under 32-bit Wine; else (or
+# with LAUNCHER_WINE64=1) a 64-bit build under 64-bit Wine (tools/wine-host):
 #   install:   the copy of "1" (xcopy *.* C:\Tembrel /e /h /i) against Wine's
 #              xcopy of the same 2,000-file payload;
 #   uninstall: the deletes of "2" (del /s /q, then rd /s /q) against Wine's
@@ -11,11 +13,20 @@
 # Usage: bench/bench-wine.sh   (ROUNDS=n for more rounds, default 7)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for tool in wine wineserver i686-w64-mingw32-g++ python3; do
+mapfile -t host < <(tools/wine-host)
+case "${host[0]}" in
+  win32) cxx=i686-w64-mingw32-g++ loader=/usr/lib/wine/wine ;;
+  win64) cxx=x86_64-w64-mingw32-g++ loader=/usr/lib/wine/wine64 ;;
+  *) echo "no Wine to measure with: ${host[1]}" >&2; exit 1 ;;
+esac
+for tool in "$loader" wineserver "$cxx" python3; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
+echo "measuring the ${host[0]} build: ${host[1]}"
+wine() { "$loader" "$@"; }
 work=$(mktemp -d /tmp/launcher-bench-wine-XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
+export WINEPREFIX="$work/prefix" WINEARCH=${host[0]} WINELOADER=$loader WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
 mkdir -p "$WINEPREFIX" "$HOME"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -45,13 +56,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
 }
 EOF
-i686-w64-mingw32-g++ -std=c++20 -municode -O2 -static -I. -include windows.h -o "$work/driver.exe" "$work/driver.cpp" \
+"$cxx" -std=c++20 -municode -O2 -static -I. -include windows.h -o "$work/driver.exe" "$work/driver.cpp" \
   platform/windows/copy.cpp platform/windows/delete.cpp platform/windows/links.cpp platform/windows/walk.cpp \
   platform/oem.cpp platform/command_texts.cpp editions/english/edition.cpp
 
 echo "setting up a Wine prefix..." >&2
 wineserver -p  # stays for the whole run: every command starts alike
-wineboot -i >/dev/null 2>&1
+wine wineboot -i >/dev/null 2>&1
 drive_c="$WINEPREFIX/drive_c"
 winpath() { echo "Z:${1//\//\\}"; }
 
