@@ -17,53 +17,27 @@
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
+#include "tests/wine_prefix.h"
 
 namespace tembrel {
 
 using namespace tembrel::testing;
 
-// One Wine prefix for the whole run, with its wineserver kept alive so that
-// each program starts in a second or two. The prefix is a 32-bit Windows XP,
-// the oldest Windows the programs are built for: no 64-bit part of Wine is
-// needed. %ComSpec% names a stand-in that logs each start to
-// C:\unexpected.txt: the programs start no command interpreter.
+// One Wine prefix for the whole run (wine_prefix.h), with its wineserver kept
+// alive so that each program starts in a second or two.
 class WinePrefix : public ::testing::Environment {
 public:
     static inline fs::path root;
-    static std::vector<std::string> env() {
-        return {"WINEPREFIX=" + (root / "prefix").string(), "WINEARCH=win32", "HOME=" + (root / "home").string(),
-                "PATH=" + std::string(getenv("PATH")), "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
-                "LANG=C.UTF-8", "TERM=xterm"};
-    }
-    static fs::path driveC() { return root / "prefix" / "drive_c"; }
+    static std::vector<std::string> env() { return WinePrefixSetup(root).env(); }
+    static fs::path driveC() { return WinePrefixSetup(root).driveC(); }
 
     void SetUp() override {
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
-        fs::create_directories(root / "home");
-        // The server first, told to stay for the whole run, then the prefix.
-        fs::create_directories(root / "prefix");
-        ASSERT_EQ(run("wineserver -p"), 0) << "could not start a wineserver";
-        run("wineboot -i");
-        ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32")) << "could not create a Wine prefix";
-        ASSERT_FALSE(fs::exists(driveC() / "windows" / "syswow64")) << "the Wine prefix is not 32-bit";
-        ASSERT_EQ(run("wine winecfg -v winxp"), 0) << "could not make the Wine prefix a Windows XP";
-        fs::copy_file(STAND_IN_LOGGER, driveC() / "stand_in_cmd.exe");
-        ASSERT_EQ(run("wine reg add \"HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\" "
-                      "/v ComSpec /d 'C:\\stand_in_cmd.exe' /f"),
-                  0);
+        const std::string failed = WinePrefixSetup(root).make(STAND_IN_LOGGER);
+        ASSERT_EQ(failed, "");
     }
-    void TearDown() override {
-        run("wineserver -k");
-        fs::remove_all(root);
-    }
-
-private:
-    static int run(const std::string& command) {
-        std::string line;
-        for (const std::string& e : env()) line += "'" + e + "' ";
-        return std::system(("env " + line + command + " >/dev/null 2>&1").c_str());
-    }
+    void TearDown() override { WinePrefixSetup(root).end(); }
 };
 
 struct WineCase {
