@@ -116,9 +116,4 @@ std::wstring ConsoleRun::screen() const {
     return text;
 }
 
-DWORD ConsoleRun::programsInConsole() {
-    DWORD processes[16];
-    return GetConsoleProcessList(processes, 16);
-}
-
 }  // namespace tembrel::windows_tests

@@ -42,8 +42,6 @@ public:
     long long wait(DWORD timeoutMs);
     // The screen's rows, each without its trailing blanks, one per line.
     std::wstring screen() const;
-    // How many programs share this console now.
-    static DWORD programsInConsole();
 
 private:
     HANDLE screen_ = INVALID_HANDLE_VALUE;
