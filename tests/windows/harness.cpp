@@ -39,9 +39,31 @@ bool ours(const std::wstring& path) {
     return !exists(path) || exists(path / ownMark) || (!isFolder(path) && readFile(path) == narrow(ownMark));
 }
 
+// A console whose screen buffers can be written and read back: what the
+// runs need. Wine gives one only to a program started on a terminal.
+bool consoleReady() {
+    const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(input);
+    const HANDLE screen = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    if (screen == INVALID_HANDLE_VALUE) return false;
+    wchar_t back = 0;
+    DWORD n = 0;
+    const bool ready = WriteConsoleW(screen, L"x", 1, &n, nullptr) &&
+                       ReadConsoleOutputCharacterW(screen, &back, 1, COORD{0, 0}, &n) && back == L'x';
+    CloseHandle(screen);
+    return ready;
+}
+
 class DriveC : public ::testing::Environment {
 public:
     void SetUp() override {
+        // Started without a console (by a service, say), the tests make one.
+        if (!consoleReady()) AllocConsole();
+        ASSERT_TRUE(consoleReady()) << "no console whose screen can be read back: run windows_tests.exe from a "
+                                       "prompt (under Wine, on a terminal)";
         for (const WindowsCase* c : {&english, &german}) {
             const std::wstring install = L"C:\\" + c->folder;
             ASSERT_TRUE(ours(install)) << narrow(install) << " is there and is not these tests': they install to it "
@@ -58,11 +80,17 @@ public:
         copyFile(programsFolder() / L"stand_in_logger.exe", work / L"stand_in_cmd.exe");
         SetEnvironmentVariableW(L"ComSpec", (work / L"stand_in_cmd.exe").c_str());
         SetEnvironmentVariableW(L"TEMBREL_TEST_LOGS", logs().c_str());
+        guarded_ = true;
     }
+    // Runs even when SetUp refused: then nothing on drive C is the tests'.
     void TearDown() override {
+        if (!guarded_) return;
         for (const WindowsCase* c : {&english, &german}) removeTree(L"C:\\" + c->folder);
         removeTree(work);
     }
+
+private:
+    bool guarded_ = false;
 };
 
 }  // namespace
