@@ -17,66 +17,28 @@
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
+#include "tests/wine_prefix.h"
 
 namespace tembrel {
 
 using namespace tembrel::testing;
 
-// One Wine prefix for the whole run, with its wineserver kept alive so that
-// each program starts in a second or two. With WINE_ARCH win32 the prefix is a
-// 32-bit Windows XP, the oldest Windows the programs are built for; with win64
-// it is a 64-bit XP, for the 64-bit build of the same sources. %ComSpec% names
-// a stand-in that logs each start to C:\unexpected.txt: the programs start no
-// command interpreter.
+// One Wine prefix for the whole run (wine_prefix.h), with its wineserver kept
+// alive so that each program starts in a second or two.
 class WinePrefix : public ::testing::Environment {
 public:
     static inline fs::path root;
-    static bool is64() { return std::string(WINE_ARCH) == "win64"; }
-    static std::vector<std::string> env() {
-        return {"WINEPREFIX=" + (root / "prefix").string(), "WINEARCH=" WINE_ARCH, "WINELOADER=" WINE,
-                "HOME=" + (root / "home").string(), "PATH=" + std::string(getenv("PATH")), "WINEDEBUG=-all",
-                "WINEDLLOVERRIDES=mscoree,mshtml=", "LANG=C.UTF-8", "TERM=xterm"};
-    }
-    static fs::path driveC() { return root / "prefix" / "drive_c"; }
+    static std::vector<std::string> env() { return WinePrefixSetup(root).env(); }
+    static fs::path driveC() { return WinePrefixSetup(root).driveC(); }
 
     void SetUp() override {
-        std::printf("Windows programs under test: %s (%s)%s%s\n", WINDOWS_PROGRAMS,
-                    is64() ? "64-bit build, 64-bit Wine" : "the shipped 32-bit programs, 32-bit Wine",
-                    *WINE_REASON ? ": " : "", WINE_REASON);
+        std::printf("%s\n", WinePrefixSetup::programsUnderTest().c_str());
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
-        fs::create_directories(root / "home");
-        // The server first, told to stay for the whole run, then the prefix.
-        fs::create_directories(root / "prefix");
-        ASSERT_EQ(run("wineserver -p"), 0) << "could not start a wineserver";
-        const std::string boot = root / "wineboot.log";
-        run(WINE " wineboot -i", boot);
-        ASSERT_TRUE(fs::is_directory(driveC() / "windows" / "system32"))
-            << "could not create a Wine prefix with " WINE "; its last words:\n" << lastLines(readFile(boot), 5);
-        ASSERT_EQ(fs::exists(driveC() / "windows" / "syswow64"), is64()) << "the Wine prefix is not " WINE_ARCH;
-        ASSERT_EQ(run(std::string(WINE " winecfg -v ") + (is64() ? "winxp64" : "winxp")), 0)
-            << "could not make the Wine prefix a Windows XP";
-        fs::copy_file(STAND_IN_LOGGER, driveC() / "stand_in_cmd.exe");
-        ASSERT_EQ(run(WINE " reg add \"HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\" "
-                      "/v ComSpec /d 'C:\\stand_in_cmd.exe' /f"),
-                  0);
+        const std::string failed = WinePrefixSetup(root).make(STAND_IN_LOGGER);
+        ASSERT_EQ(failed, "");
     }
-    void TearDown() override {
-        run("wineserver -k");
-        fs::remove_all(root);
-    }
-
-private:
-    static int run(const std::string& command, const std::string& log = "/dev/null") {
-        std::string line;
-        for (const std::string& e : env()) line += "'" + e + "' ";
-        return std::system(("env " + line + command + " >'" + log + "' 2>&1").c_str());
-    }
-    static std::string lastLines(const std::string& text, int count) {
-        std::size_t at = text.size();
-        while (count-- > 0 && at != std::string::npos && at > 0) at = text.rfind('\n', at - 1);
-        return at == std::string::npos ? text : text.substr(at);
-    }
+    void TearDown() override { WinePrefixSetup(root).end(); }
 };
 
 // How long a wait for Wine may take before it counts as a fault: a Wine

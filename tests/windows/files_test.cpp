@@ -1,0 +1,135 @@
+// The programs' own file commands on Windows: files of every kind, paths past
+// Windows' old length limit, files held open, and links (junctions).
+
+#include "platform/oem.h"
+#include "tests/windows/harness.h"
+
+namespace tembrel::windows_tests {
+namespace {
+
+class Files : public OnWindows {};
+
+// Held open with no sharing at all, as a program using it, or an antivirus
+// scanning it, holds it: here by the tests' own process, until it ends.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path)
+        : file_(CreateFileW(longPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        EXPECT_NE(file_, INVALID_HANDLE_VALUE) << narrow(path);
+    }
+    ~HeldFile() { CloseHandle(file_); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    HANDLE file_;
+};
+
+// Read-only, hidden and system files install with their contents, the
+// read-only mark dropped and the others kept; an install holding such files
+// and a read-only folder is removed whole.
+TEST_P(Files, FilesOfEveryKindInstallAndUninstall) {
+    struct Kind {
+        const wchar_t* name;
+        DWORD attributes;
+    };
+    const Kind kinds[] = {{L"plain.txt", FILE_ATTRIBUTE_NORMAL},
+                          {L"readonly.txt", FILE_ATTRIBUTE_READONLY},
+                          {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+                          {L"system.txt", FILE_ATTRIBUTE_SYSTEM},
+                          {L"all.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
+    constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const Kind& kind : kinds) {
+        writeFile(payload() / L"sub" / kind.name, narrow(kind.name));
+        SetFileAttributesW(longPath(payload() / L"sub" / kind.name).c_str(), kind.attributes);
+    }
+    runWith(key('1'));
+    EXPECT_EQ(snapshot(install()), snapshot(payload()));
+    for (const Kind& kind : kinds) {
+        EXPECT_EQ(attributes(install() / L"sub" / kind.name) & kept, kind.attributes & kept & ~FILE_ATTRIBUTE_READONLY)
+            << narrow(kind.name);
+        SetFileAttributesW(longPath(install() / L"sub" / kind.name).c_str(), kind.attributes);
+    }
+    SetFileAttributesW(longPath(install() / L"sub").c_str(), FILE_ATTRIBUTE_READONLY);
+    runWith(key('2'), GetParam().success);
+    EXPECT_FALSE(exists(install()));
+}
+
+TEST_P(Files, APayloadPathOver300CharactersInstallsAndUninstalls) {
+    std::wstring deep = payload();
+    while (deep.size() < ship_.size() + 310) deep = deep / L"a folder with a long name";
+    writeFile(deep / L"deep.txt", "deep");
+    runWith(key('1'));
+    EXPECT_EQ(snapshot(install()), snapshot(payload()));
+    runWith(key('2'), GetParam().success);
+    EXPECT_FALSE(exists(install()));
+}
+
+// A held file in the install fails the uninstall; once it is let go, the
+// uninstall succeeds.
+TEST_P(Files, AHeldFileFailsTheUninstallUntilItIsReleased) {
+    makeInstall();
+    writeFile(install() / L"sub\\held.dat", "held");
+    {
+        HeldFile held(install() / L"sub\\held.dat");
+        runWith(key('2'), GetParam().failed);
+        EXPECT_TRUE(exists(install() / L"sub\\held.dat"));
+    }
+    runWith(key('2'), GetParam().success);
+    EXPECT_FALSE(exists(install()));
+}
+
+// A held file in the payload makes the copy incomplete: no install is left
+// behind to be taken for a whole one, the emulator still starts, and once the
+// file is let go "1" installs.
+TEST_P(Files, AnIncompleteCopyLeavesNoInstall) {
+    {
+        HeldFile held(payload() / L"QBASIC.EXE");
+        const std::wstring shown = runWith(key('1'));
+        EXPECT_FALSE(exists(install())) << narrow(shown);
+        const std::string log = started();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+    runWith(key('1'));
+    EXPECT_EQ(snapshot(install()), snapshot(payload()));
+}
+
+// A junction is removed as a link and what it leads to is kept; one in the
+// payload is skipped and named, and the rest is installed. Only where the
+// file system makes junctions: Wine's does not.
+TEST_P(Files, JunctionsAreNeverFollowed) {
+    struct Case {
+        const char* what;
+        std::wstring link;
+        std::wstring target;
+        bool uninstalls;
+    };
+    const Case cases[] = {
+        {"inside the install", install() / L"sub\\link", outside(), true},
+        {"at the install path", install(), outside(), true},
+        {"at the install path, to the payload", install(), payload(), false},
+    };
+    for (const Case& c : cases) {
+        removeTree(install());
+        if (c.link != install()) writeFile(install() / L"sub" / ownMark, "");
+        if (!makeJunction(c.link, c.target)) GTEST_SKIP() << "this file system makes no junction: " << GetLastError();
+        const auto kept = snapshot(c.target);
+        runWith(key('2'), c.uninstalls ? GetParam().success : GetParam().failed);
+        EXPECT_EQ(snapshot(c.target), kept) << c.what;
+        EXPECT_EQ(exists(install()), !c.uninstalls) << c.what;
+    }
+    removeTree(install());
+    ASSERT_TRUE(makeJunction(payload() / L"out", outside()));
+    auto expected = snapshot(payload());
+    expected.erase(L"out");
+    const std::wstring shown = runWith(key('1'));
+    EXPECT_NE(shown.find(oemToWide(GetParam().edition->commandTexts.linkNotFollowed)), std::wstring::npos)
+        << narrow(shown);
+    EXPECT_EQ(snapshot(install()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::Values(english, german),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel::windows_tests

@@ -1,0 +1,72 @@
+// What every Windows test shares: the two programs' texts, a throwaway work
+// folder with a fresh ship folder per test, the install folders on drive C
+// guarded, and a run of a program with keys typed at it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "launcher/edition.h"
+#include "tests/windows/console_run.h"
+#include "tests/windows/files.h"
+
+namespace tembrel::windows_tests {
+
+struct WindowsCase {
+    const char* name;
+    const Edition* edition;
+    std::wstring exe;
+    std::wstring folder;
+    std::wstring prompt;
+    std::wstring notice;
+    std::wstring success;
+    std::wstring notFound;
+    std::wstring failed;
+    std::wstring tooLong;
+    std::wstring notRecognized;
+};
+inline void PrintTo(const WindowsCase& c, std::ostream* os) { *os << c.name; }
+extern const WindowsCase english, german;
+
+// The folder windows_tests.exe lies in, with the programs beside it; the
+// work folder of this run (under %TEMP%), removed at the end.
+std::wstring programsFolder();
+std::wstring workFolder();
+// The file every install folder the tests make holds, so that one left by
+// an interrupted run is known as theirs.
+inline const std::wstring ownMark = L"windows_tests.mark";
+
+class OnWindows : public ::testing::TestWithParam<WindowsCase> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    const std::wstring& folder() const { return GetParam().folder; }
+    std::wstring install() const { return L"C:\\" + folder(); }
+    std::wstring payload() const { return ship_ / folder(); }
+    std::wstring outside() const { return workFolder() / L"outside"; }
+    // An install folder made by the test, not by the program.
+    void makeInstall() const { writeFile(install() / ownMark, ""); }
+    // The folders the stand-in emulator was started in, one a line.
+    std::string started() const;
+    // The ship folder's name, as the stand-in emulator logs it.
+    std::string shipLogged() const { return narrow(ship_) + "\n"; }
+
+    // Runs the program and types `key` once the menu is up; where `waitFor`
+    // is given, waits for that text, checks that the program waits, and
+    // types one more key. Returns the screen at the end.
+    std::wstring runWith(const Key& key, const std::wstring& waitFor = L"") {
+        return runAt(ship_ / GetParam().exe, ship_, key, waitFor);
+    }
+    // The same with the program at another path, started in another folder.
+    std::wstring runAt(const std::wstring& program, const std::wstring& folder, const Key& key,
+                       const std::wstring& waitFor = L"");
+
+    std::wstring ship_;
+};
+
+// Case-blind, as Windows compares names.
+bool sameName(const std::string& a, const std::string& b);
+
+}  // namespace tembrel::windows_tests

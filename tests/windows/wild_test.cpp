@@ -1,0 +1,73 @@
+// The programs on setups found in the wild: a start from another folder, a
+// file or the ship folder at the install path, an emulator that cannot start.
+
+#include "tests/windows/harness.h"
+
+namespace tembrel::windows_tests {
+namespace {
+
+class InTheWild : public OnWindows {};
+
+// From a prompt in another folder, the program still takes the payload and
+// the emulator beside it, not a same-named folder where it was started.
+TEST_P(InTheWild, StartedFromAnotherFolderUsesItsOwnFolder) {
+    const std::wstring elsewhere = workFolder() / L"elsewhere";
+    writeFile(elsewhere / folder() / L"DECOY.TXT", "decoy");
+    runAt(ship_ / GetParam().exe, elsewhere, key('1'));
+    EXPECT_EQ(snapshot(install()), snapshot(payload()));
+    EXPECT_TRUE(sameName(started(), shipLogged())) << started();
+    removeTree(elsewhere);
+}
+
+TEST_P(InTheWild, AFileAtTheInstallPathIsLeftAlone) {
+    // The mark as its contents: the tests' own file, if a run is cut short.
+    writeFile(install(), narrow(ownMark));
+    const std::wstring shown = runWith(key('1'));
+    EXPECT_EQ(readFile(install()), narrow(ownMark));
+    EXPECT_EQ(shown.find(L"Overwrite"), std::wstring::npos) << narrow(shown);
+    EXPECT_TRUE(sameName(started(), shipLogged())) << started();
+}
+
+// An install folder that holds the ship folder is the only copy of what an
+// uninstall would delete: it stays, and the uninstall says so.
+TEST_P(InTheWild, AnInstallFolderHoldingTheShipFolderStays) {
+    const std::wstring inside = install() / L"ship";
+    makeInstall();
+    for (const auto& [name, what] : snapshot(ship_)) {
+        if (what == "folder") makeFolders(inside / name);
+        else copyFile(ship_ / name, inside / name);
+    }
+    const auto kept = snapshot(inside);
+    runAt(inside / GetParam().exe, inside, key('2'), GetParam().failed);
+    EXPECT_EQ(snapshot(inside), kept);
+}
+
+// Started from a prompt, which shares the console, the program ends at once
+// when the emulator did not start, after saying why: it is missing, or its
+// path is too long for Windows to start a program.
+TEST_P(InTheWild, WhyTheEmulatorDidNotStartIsShown) {
+    DeleteFileW((ship_ / L"dosboxportable.exe").c_str());
+    EXPECT_NE(runWith(key('1')).find(GetParam().notRecognized), std::wstring::npos);
+
+    // A folder of 241 characters: the program's path, 259 characters, can
+    // be started; the emulator's, 260, cannot.
+    std::wstring deep = workFolder() / L"deep";
+    while (deep.size() < 241) {
+        const std::size_t left = 240 - deep.size();
+        deep = deep / std::wstring(left > 100 ? 50 : left, L'd');
+    }
+    ASSERT_EQ(deep.size(), 241u);
+    makeFolders(deep);
+    for (const std::wstring& name : {GetParam().exe, std::wstring(L"dosboxportable.exe")})
+        copyFile(programsFolder() / name, deep / name);
+    copyFile(payload() / L"QBASIC.EXE", deep / folder() / L"QBASIC.EXE");
+    EXPECT_NE(runAt(deep / GetParam().exe, deep, key('1')).find(GetParam().tooLong), std::wstring::npos);
+    EXPECT_EQ(started(), "");
+    removeTree(workFolder() / L"deep");
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, InTheWild, ::testing::Values(english, german),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel::windows_tests
