@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/windows_paths.h"
+#include "platform/windows/paths.h"
 
 namespace tembrel {
 namespace {

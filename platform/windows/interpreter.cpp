@@ -5,7 +5,7 @@
 
 #include "platform/windows/files.h"
 #include "platform/windows/ops.h"
-#include "platform/windows_paths.h"
+#include "platform/windows/paths.h"
 
 namespace tembrel {
 

@@ -3,7 +3,7 @@
 // elsewhere never runs in its place.
 
 #include "platform/windows/ops.h"
-#include "platform/windows_paths.h"
+#include "platform/windows/paths.h"
 
 namespace tembrel {
 

@@ -1,4 +1,4 @@
-#include "platform/windows_paths.h"
+#include "platform/windows/paths.h"
 
 #include <vector>
 
