@@ -1,3 +1,5 @@
+// The launch and uninstall actions: the platform calls and command lines of each.
+
 #include <string>
 
 #include "launcher/launcher.h"
@@ -10,10 +12,11 @@ std::string installPath(const Edition& edition) {
     return "c:\\" + std::string(edition.folderName);
 }
 
-// Links go first, as links: a delete command may walk through a link into
-// what it points to. A link at the install path is the install itself, so
-// when it is gone there is nothing left to delete. False when no delete
-// command may run.
+// A link at the install path goes first, as a link: a delete command given
+// that path would work on what the link points to. The link is the install
+// itself, so when it is gone there is nothing left to delete. Links inside
+// the folder are the delete commands' to remove, each as a link. False when
+// no delete command may run.
 bool readyToDelete(Platform& platform, const std::string& installFolder) {
     return platform.removeLinks(installFolder) && platform.isDirectory(installFolder);
 }
@@ -63,6 +66,8 @@ void uninstall(const Edition& edition, Platform& platform) {
         readyToDelete(platform, installFolder)) {
         platform.changeDirectory("c:\\");
         runDeletes(platform, installFolder);
+        // Still sent, as the launcher always has; no interpreter since
+        // Windows NT knows DELTREE, so it runs nothing.
         platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
     }
     platform.run("cls");

@@ -23,7 +23,7 @@ void writeScreen(Platform& platform, Screen screen);
 int runLauncher(const Edition& edition, Platform& platform);
 
 // A program's entry: what the platform makes of the command line, then the
-// launcher. Each platform defines it. Returns the exit status.
+// launcher (program.cpp). Returns the exit status.
 int programMain(const Edition& edition, int argc, char** argv);
 
 // Installs the payload on drive C the first time, then starts the emulator.

@@ -1,6 +1,8 @@
+// The platform interface: what the launcher asks of the machine it runs on,
+// and the programs' entry that each platform defines.
 #pragma once
 
-#include <memory>
+#include <functional>
 #include <string_view>
 
 namespace tembrel {
@@ -26,10 +28,11 @@ public:
     // link, whether or not what it points to exists.
     virtual bool exists(std::string_view path) = 0;
 
-    // Removes every link (symbolic link, junction, mount point) at the path or
-    // inside the folder it names: the link itself, never what it points to.
-    // Returns false when a link is left that could not be removed; the folder
-    // must then not be handed to a delete command, which might walk through it.
+    // Removes a link (symbolic link, junction, mount point) at the path: the
+    // link itself, never what it points to; links inside the folder are left
+    // to the delete commands, which remove each as a link. Returns false when
+    // the path still holds a link that could not be removed (or another file
+    // system mounted there): nothing may then be deleted through it.
     virtual bool removeLinks(std::string_view path) = 0;
 
     // Makes the path the working directory ("c:\" also makes drive C current).
@@ -48,8 +51,18 @@ public:
 
 struct CommandTexts;
 
-// The platform of the machine this program was built for; its command
-// interpreter speaks in `texts`.
-std::unique_ptr<Platform> makePlatform(const CommandTexts& texts);
+// What a program tells about itself, where the platform takes options.
+struct ProgramInfo {
+    std::string_view name;     // "TembrelLaunch"
+    std::string_view version;  // "1.002"
+    std::string_view usage;    // --help; "{}" is drive C's folder
+};
+
+// A program's entry on this platform, defined by each platform: makes the
+// platform, whose command interpreter speaks in `texts`, answers what the
+// platform takes of the program's arguments, and otherwise runs `launcher` on
+// it. Returns the exit status.
+int platformMain(const ProgramInfo& program, const CommandTexts& texts, int argc, char** argv,
+                 const std::function<int(Platform&)>& launcher);
 
 }  // namespace tembrel

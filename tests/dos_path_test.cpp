@@ -8,8 +8,8 @@
 #include <fstream>
 #include <tuple>
 
-#include "platform/dos_path.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/drive_c.h"
+#include "platform/posix/commands.h"
 
 namespace tembrel {
 namespace {

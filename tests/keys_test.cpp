@@ -3,7 +3,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/keys.h"
+#include "platform/posix/keys.h"
 
 namespace tembrel {
 namespace {

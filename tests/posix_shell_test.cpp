@@ -14,8 +14,10 @@
 
 #include "editions/english/english.h"
 
-#include "platform/posix/fs.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/walk.h"
+#include "platform/interpreter.h"
+#include "platform/posix/commands.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 namespace {
@@ -23,6 +25,13 @@ namespace {
 using namespace tembrel::testing;
 
 // A throwaway drive C and ship folder; the working folder is the ship folder.
+class Commands final : public PosixCommands {
+public:
+    Commands(Shell shell, Emit emit) : PosixCommands(std::move(shell), "", -1, std::move(emit)) {}
+    void clear() override {}
+    int readKey() override { return 13; }
+};
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -38,10 +47,18 @@ protected:
         fs::current_path(old_);
         fs::remove_all(root_);
     }
-    CommandOutput run(bool (*command)(const CommandLine&, Shell&, CommandOutput&), const char* line) {
+    // The line through the interpreter's front to the POSIX commands; the
+    // output as it came, each piece handed on as it was made to `lines`.
+    CommandOutput run(const char* line, std::vector<std::string>* lines = nullptr) {
         CommandOutput output;
-        Shell shell{&englishEdition.commandTexts, {driveC_, ""}};
-        command(parseCommandLine(line), shell, output);
+        Commands commands(Shell{&englishEdition.commandTexts, {{driveC_, ""}}}, [&](CommandOutput& o, bool listed) {
+            if (lines != nullptr && !o.out.empty()) lines->push_back(o.out);
+            if (listed) output.out += o.out;
+            output.err += o.err;
+            o.out.clear();
+            o.err.clear();
+        });
+        interpret(line, commands, englishEdition.commandTexts);
         return output;
     }
     fs::path c(const std::string& rel) const { return fs::path(driveC_) / rel; }
@@ -63,7 +80,7 @@ TEST_F(ShellTest, XcopyCopiesThePayloadExactly) {
     utimensat(AT_FDCWD, "Tembrel/QBASIC.EXE", old, 0);
 
     fs::current_path("Tembrel");
-    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Tembrel /e /h /i");
+    const CommandOutput output = run("xcopy *.* C:\\Tembrel /e /h /i");
     EXPECT_EQ(output.err, "");
     EXPECT_NE(output.out.find("sub\\deeper\\data.bin\n"), std::string::npos) << output.out;
     EXPECT_EQ(output.out.substr(output.out.size() - 17), "5 File(s) copied\n");
@@ -82,7 +99,7 @@ TEST_F(ShellTest, XcopyWithoutHiddenOrEmptySwitches) {
     writeFile("P/sub/b.txt", "b");
     fs::create_directories("P/empty");
     fs::current_path("P");
-    run(xcopyCommand, "xcopy *.* C:\\Out /s /i");
+    run("xcopy *.* C:\\Out /s /i");
     EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{
                                       {"a.txt", "file 420 a"}, {"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
 }
@@ -91,7 +108,7 @@ TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
     writeFile("P/a.txt", "a");
     writeFile(c("Tembrel"), "precious");
     fs::current_path("P");
-    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Tembrel /e /h /i");
+    const CommandOutput output = run("xcopy *.* C:\\Tembrel /e /h /i");
     EXPECT_NE(output.err, "");
     EXPECT_EQ(output.out, "0 File(s) copied\n");
     EXPECT_EQ(readFile(c("Tembrel")), "precious");
@@ -108,7 +125,7 @@ TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
     fs::create_symlink("/", "P/root");
     fs::create_symlink("missing", "P/dangling");
     fs::current_path("P");
-    const CommandOutput output = run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
+    const CommandOutput output = run("xcopy *.* C:\\Out /e /h /i");
     EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{{"a.txt", "file 420 a"},
                                                                       {"file-link", "file 420 a"}}));
     EXPECT_EQ(output.out.substr(output.out.size() - 17), "2 File(s) copied\n");
@@ -129,7 +146,7 @@ TEST_F(ShellTest, DelStaysInsideItsFolderAndNeverFollowsLinks) {
     fs::current_path(driveC_);
     const auto before = snapshot(c("Other"));
 
-    const CommandOutput output = run(delCommand, "del c:\\TEMBREL\\*.* /s /q");
+    const CommandOutput output = run("del c:\\TEMBREL\\*.* /s /q");
     EXPECT_EQ(output.err, "");
     EXPECT_EQ(snapshot(c("Tembrel")), (std::map<std::string, std::string>{{"sub", "folder"}}));
     EXPECT_EQ(snapshot(c("Other")), before);
@@ -139,9 +156,9 @@ TEST_F(ShellTest, DelStaysInsideItsFolderAndNeverFollowsLinks) {
 TEST_F(ShellTest, DelOfAFolderDeletesItsFiles) {
     writeFile(c("T/a.txt"), "a");
     writeFile(c("T/sub/b.txt"), "b");
-    run(delCommand, "del c:\\T /q");
+    run("del c:\\T /q");
     EXPECT_EQ(snapshot(c("T")), (std::map<std::string, std::string>{{"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
-    EXPECT_NE(run(delCommand, "del c:\\T\\nothing.txt /q").err, "");
+    EXPECT_NE(run("del c:\\T\\nothing.txt /q").err, "");
 }
 
 TEST_F(ShellTest, RdRemovesTheTreeAndNothingItLinksTo) {
@@ -152,7 +169,7 @@ TEST_F(ShellTest, RdRemovesTheTreeAndNothingItLinksTo) {
     writeFile(c("Elsewhere/keep.txt"), "keep");
     fs::create_symlink(c("Elsewhere"), c("Tembrel/folder-link"));
     fs::create_symlink(c("Elsewhere/keep.txt"), c("Tembrel/file-link"));
-    const CommandOutput output = run(rdCommand, "rd c:\\tembrel /s /q");
+    const CommandOutput output = run("rd c:\\tembrel /s /q");
     EXPECT_EQ(output.err, "");
     EXPECT_FALSE(fs::exists(fs::symlink_status(c("Tembrel"))));
     EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
@@ -161,7 +178,7 @@ TEST_F(ShellTest, RdRemovesTheTreeAndNothingItLinksTo) {
 TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
     writeFile(c("Elsewhere/keep.txt"), "keep");
     fs::create_symlink(c("Elsewhere"), c("Tembrel"));
-    run(rdCommand, "rd c:\\Tembrel /s /q");
+    run("rd c:\\Tembrel /s /q");
     EXPECT_FALSE(fs::exists(fs::symlink_status(c("Tembrel"))));
     EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
 }
@@ -178,7 +195,7 @@ TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
         {"rd c:\\file /s /q", "The directory name is invalid.\n"},
         {"rd c:\\full", "The directory is not empty.\n"},
     };
-    for (const Case& k : cases) EXPECT_EQ(run(rdCommand, k.line).err, k.error) << k.line;
+    for (const Case& k : cases) EXPECT_EQ(run(k.line).err, k.error) << k.line;
     EXPECT_EQ(readFile(c("file")), "x");
     EXPECT_TRUE(fs::is_directory(c("full/sub")));
 }
@@ -209,13 +226,7 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
     writeFile("P/sub/c.txt", "c");
     fs::current_path("P");
     std::vector<std::string> lines;
-    CommandOutput output;
-    output.progress = [&](CommandOutput& o) {
-        lines.push_back(o.out);
-        o.out.clear();
-    };
-    Shell shell{&englishEdition.commandTexts, {driveC_, ""}};
-    xcopyCommand(parseCommandLine("xcopy *.* C:\\Out /e /i"), shell, output);
+    run("xcopy *.* C:\\Out /e /i", &lines);
     EXPECT_EQ(lines, (std::vector<std::string>{"a.txt\n", "b.txt\n", "sub\\c.txt\n", "3 File(s) copied\n"}));
 }
 
@@ -233,7 +244,7 @@ TEST_F(ShellTest, XcopyNeverCopiesWhereALinkFlippedDuringTheCopyLeads) {
     fs::current_path(p);
     int secrets = 0;
     for (int i = 0; i < 2000; ++i) {
-        run(xcopyCommand, "xcopy *.* C:\\Out /e /h /i");
+        run("xcopy *.* C:\\Out /e /h /i");
         secrets += readFile(c("Out/flip")) == "secret";
         unlink(c("Out/flip").c_str());
     }

@@ -1,6 +1,7 @@
+// Windows path forms worked out by text: full, long and shown paths, and a program's folder.
 #include <gtest/gtest.h>
 
-#include "platform/windows_paths.h"
+#include "platform/windows/paths.h"
 
 namespace tembrel {
 namespace {
@@ -47,6 +48,26 @@ TEST(FullPath, Table) {
         EXPECT_EQ(full, c.full) << c.folder << L" + " << c.path;
         EXPECT_EQ(parentOf(full), c.parent) << full;
         EXPECT_EQ(longForm(full), c.longForm) << full;
+        EXPECT_EQ(shownPath(c.longForm), full) << c.longForm;
+    }
+}
+
+// A long path's parts, as the file commands show and create them.
+TEST(LongPath, VolumeAndDrive) {
+    struct Case {
+        const wchar_t* path;
+        std::size_t volumeEnd;
+        const wchar_t* drive;
+    };
+    const Case cases[] = {
+        {L"\\\\?\\C:\\Tembrel\\sub", 7, L"C:"},
+        {L"\\\\?\\C:\\", 7, L"C:"},
+        {L"\\\\?\\UNC\\server\\share\\ship\\x", 21, L""},
+        {L"\\\\?\\UNC\\server\\share", 20, L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(volumeEnd(c.path), c.volumeEnd) << c.path;
+        EXPECT_EQ(driveOf(c.path), c.drive) << c.path;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/posix/fs.h"
+#include "platform/posix/walk.h"
 
 namespace tembrel {
 

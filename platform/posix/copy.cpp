@@ -9,8 +9,9 @@
 #include <set>
 #include <utility>
 
-#include "platform/posix/fs.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/walk.h"
+#include "platform/posix/commands.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 
@@ -18,9 +19,9 @@ namespace {
 
 class Copier {
 public:
-    Copier(const CommandLine& command, const CommandTexts& texts, CommandOutput& output)
-        : hidden_(command.has('h')), recurse_(command.has('s') || command.has('e')),
-          keepEmpty_(command.has('e')), texts_(texts), output_(output) {
+    Copier(CopySwitches switches, const CommandTexts& texts, CommandOutput& output)
+        : hidden_(switches.hidden), recurse_(switches.subfolders), keepEmpty_(switches.emptyFolders),
+          texts_(texts), output_(output) {
         umask_ = umask(0);
         umask(umask_);
     }
@@ -269,24 +270,15 @@ private:
 
 }  // namespace
 
-bool xcopyCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
-    if (command.args.empty()) {
-        output.err += shell.texts->syntaxError;
-        return false;
-    }
-    std::string source, dest = ".";
-    if (!shell.hostPath(command.args[0], source, output.err)) return false;
-    if (command.args.size() > 1 && !shell.hostPath(command.args[1], dest, output.err)) {
+bool xcopyCommand(std::string_view folder, std::string_view destination, CopySwitches switches, Shell& shell,
+                  CommandOutput& output) {
+    std::string source, dest;
+    if (!shell.hostPath(folder, source, output.err)) return false;
+    if (!shell.hostPath(destination, dest, output.err)) {
         output.out += fillIn(shell.texts->filesCopied, {"0"});
         return false;
     }
-    struct stat st;
-    Copier copier(command, *shell.texts, output);
-    if (!hasWildcards(source) && stat(source.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        return copier.run(source, "*", dest);
-    }
-    const auto [folder, pattern] = splitLast(source);
-    return copier.run(folder, pattern, dest);
+    return Copier(switches, *shell.texts, output).run(source, "*", dest);
 }
 
 }  // namespace tembrel

@@ -9,8 +9,9 @@
 
 #include <cerrno>
 
-#include "platform/posix/fs.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/walk.h"
+#include "platform/posix/commands.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 
@@ -141,77 +142,68 @@ int openGivenFolder(const std::string& path, std::string_view& why, const Comman
 
 }  // namespace
 
-bool delCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
+bool delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
     const CommandTexts& texts = *shell.texts;
-    if (command.args.empty()) output.err += texts.syntaxError;
-    bool ok = !command.args.empty();
-    for (const std::string& arg : command.args) {
-        std::string path;
-        if (!shell.hostPath(arg, path, output.err)) {
-            ok = false;
-            continue;
-        }
-        struct stat st;
-        const bool isFolder = lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        const auto [folder, pattern] = isFolder ? std::pair<std::string, std::string>(path, "*") : splitLast(path);
-        std::string_view why;
-        FolderChain chain(openGivenFolder(folder, why, texts));
-        if (!why.empty()) {
-            Deleter(texts, output, arg).report(why);
-            ok = false;
-            continue;
-        }
-        Deleter deleter(texts, output, "");
-        const bool opened = chain.fd() >= 0;
-        const int deleted = opened ? deleter.run(chain, pattern, command.has('s'), false) : 0;
-        if (!opened || (deleted == 0 && !isFolder)) {
-            output.err += fillIn(texts.couldNotFind, {arg});
-            ok = false;
-        }
-        ok = ok && !deleter.failed();
+    const std::string arg(folderPath);
+    std::string path;
+    if (!shell.hostPath(arg, path, output.err)) return false;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        output.err += fillIn(texts.couldNotFind, {arg});
+        return false;
     }
-    return ok;
+    std::string_view why;
+    FolderChain chain(openGivenFolder(path, why, texts));
+    if (!why.empty()) {
+        Deleter(texts, output, arg).report(why);
+        return false;
+    }
+    if (chain.fd() < 0) {
+        output.err += fillIn(texts.couldNotFind, {arg});
+        return false;
+    }
+    Deleter deleter(texts, output, "");
+    deleter.run(chain, "*", subfolders, false);
+    return !deleter.failed();
 }
 
-bool rdCommand(const CommandLine& command, Shell& shell, CommandOutput& output) {
+bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, CommandOutput& output) {
     const CommandTexts& texts = *shell.texts;
-    if (command.args.empty()) output.err += texts.syntaxError;
-    bool ok = !command.args.empty();
-    for (const std::string& arg : command.args) {
-        std::string path;
-        struct stat st;
-        if (!shell.hostPath(arg, path, output.err)) {
-            ok = false;
-        } else if (lstat(path.c_str(), &st) != 0) {
-            output.err += texts.folderNotFound;
-            ok = false;
-        } else if (S_ISLNK(st.st_mode)) {
-            // A link to a folder goes, never what it points to.
-            if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0) continue;
-            output.err += texts.notAFolder;
-            ok = false;
-        } else if (!S_ISDIR(st.st_mode)) {
-            output.err += texts.notAFolder;
-            ok = false;
-        } else if (command.has('s')) {
-            std::string_view why;
-            FolderChain chain(openGivenFolder(path, why, texts));
-            Deleter deleter(texts, output, arg);
-            if (chain.fd() < 0) {
-                const std::string reason = why.empty() ? errorText(errno) : std::string(why);
-                deleter.report(reason);
-            } else {
-                deleter.run(chain, "*", true, true);
-                if (!deleter.failed() && rmdir(path.c_str()) != 0) deleter.report(errorText(errno));
-            }
-            ok = ok && !deleter.failed();
-        } else if (rmdir(path.c_str()) != 0) {
-            output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
-                                             : fillIn(texts.cannotRemove, {arg, errorText(errno)});
-            ok = false;
-        }
+    const std::string arg(folderPath);
+    std::string path;
+    struct stat st;
+    if (!shell.hostPath(arg, path, output.err)) return false;
+    if (lstat(path.c_str(), &st) != 0) {
+        output.err += texts.folderNotFound;
+        return false;
     }
-    return ok;
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a folder goes, never what it points to.
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0) return true;
+        output.err += texts.notAFolder;
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        output.err += texts.notAFolder;
+        return false;
+    }
+    if (everything) {
+        std::string_view why;
+        FolderChain chain(openGivenFolder(path, why, texts));
+        Deleter deleter(texts, output, arg);
+        if (chain.fd() < 0) {
+            const std::string reason = why.empty() ? errorText(errno) : std::string(why);
+            deleter.report(reason);
+        } else {
+            deleter.run(chain, "*", true, true);
+            if (!deleter.failed() && rmdir(path.c_str()) != 0) deleter.report(errorText(errno));
+        }
+        return !deleter.failed();
+    }
+    if (rmdir(path.c_str()) == 0) return true;
+    output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
+                                     : fillIn(texts.cannotRemove, {arg, errorText(errno)});
+    return false;
 }
 
 }  // namespace tembrel

@@ -1,101 +1,27 @@
-// Links followed by descriptor: each name on the way is looked up once, and
-// where a target lies is judged by identity, never by its name.
+// The link at the install path removed as a link on the POSIX platform,
+// before any delete command sees the path.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <climits>
-#include <cstring>
-
-#include "platform/posix/fs.h"
+#include "platform/posix/walk.h"
 
 namespace tembrel {
 
-LinkTarget::~LinkTarget() {
-    if (fd >= 0) close(fd);
-    if (folder >= 0) close(folder);
-}
-
-void openLinkTarget(int folderFd, std::string name, LinkTarget& target) {
-    char text[PATH_MAX + 1];
-    for (int hops = 0; hops < 40; ++hops) {
-        const int dir = target.folder >= 0 ? target.folder : folderFd;
-        const int fd = openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0 || fstat(fd, &target.st) != 0) {
-            target.error = errno;
-            if (fd >= 0) close(fd);
-            return;
-        }
-        if (!S_ISLNK(target.st.st_mode)) {
-            target.fd = fd;
-            target.name = std::move(name);
-            return;
-        }
-        const ssize_t n = readlinkat(fd, "", text, sizeof text);
-        close(fd);
-        if (n <= 0 || n == static_cast<ssize_t>(sizeof text)) {
-            target.error = n < 0 ? errno : ENAMETOOLONG;
-            return;
-        }
-        // The folder part is opened in one go; the last name is looked at on
-        // the next turn, as it may be a link again.
-        const std::string_view link(text, static_cast<std::size_t>(n));
-        const std::size_t slash = link.rfind('/');
-        const std::string part = slash == std::string_view::npos ? "." : slash == 0 ? "/" : std::string(link.substr(0, slash));
-        const std::string_view last = slash == std::string_view::npos ? link : link.substr(slash + 1);
-        name = std::string(last.empty() ? std::string_view(".") : last);
-        const int next = openat(dir, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (next < 0) {
-            target.error = errno;
-            return;
-        }
-        if (target.folder >= 0) close(target.folder);
-        target.folder = next;
-    }
-    target.error = ELOOP;
-}
-
-namespace {
-
-// The name the folder `childId` has in the open folder `parentFd`, or "".
-std::string nameIn(int parentFd, FileId childId) {
-    std::string found;
-    const int own = openat(parentFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = own >= 0 ? fdopendir(own) : nullptr;
-    if (dir == nullptr) {
-        if (own >= 0) close(own);
-        return found;
-    }
-    while (const dirent* e = readdir(dir)) {
-        struct stat st;
-        if (e->d_ino == childId.ino && fstatat(parentFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            idOf(st) == childId && std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-            found = e->d_name;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
-}  // namespace
-
-bool belowDotFolder(int fd, FileId top) {
+// The delete commands here never follow a link, so only a link at the path
+// itself needs removing: it is the install, and removing it is the
+// uninstall. Another file system mounted at the path cannot be removed as a
+// link: no delete may go into it.
+LinkRemoval removeLinkAt(const std::string& path) {
     struct stat st;
-    if (fstat(fd, &st) != 0) return false;
-    FileId id = idOf(st);
-    Fd current(openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    while (current && id != top) {
-        Fd up(openat(current.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!up || fstat(up.fd, &st) != 0 || idOf(st) == id) return false;
-        if (nameIn(up.fd, id).starts_with('.')) return true;
-        id = idOf(st);
-        std::swap(current.fd, up.fd);
-    }
-    return false;
+    if (lstat(path.c_str(), &st) != 0) return LinkRemoval::Clear;
+    if (S_ISLNK(st.st_mode)) return unlink(path.c_str()) == 0 ? LinkRemoval::Clear : LinkRemoval::Left;
+    Fd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat parent;
+    if (!folder || stat(splitLast(path).first.c_str(), &parent) != 0 || !isMountPoint(folder.fd, parent.st_dev))
+        return LinkRemoval::Clear;
+    return LinkRemoval::Mount;
 }
 
 }  // namespace tembrel

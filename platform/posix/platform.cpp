@@ -1,5 +1,6 @@
 // The launcher's platform on Linux and other POSIX systems: a terminal for the
-// console, Wine's drive C for drive C, and a small built-in command interpreter.
+// console, Wine's drive C for drive C, and the host of the built-in command
+// interpreter; and the programs' entry, which takes --help and --version.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,14 +14,15 @@
 #include <deque>
 #include <optional>
 
-#include "launcher/launcher.h"
 #include "platform/command_texts.h"
-#include "platform/keys.h"
+#include "platform/interpreter.h"
 #include "platform/oem.h"
 #include "platform/platform.h"
-#include "platform/posix/fs.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/commands.h"
+#include "platform/posix/keys.h"
+#include "platform/posix/names.h"
 #include "platform/posix/terminal.h"
+#include "platform/posix/walk.h"
 
 namespace tembrel {
 
@@ -28,27 +30,18 @@ namespace {
 
 std::string unchanged(std::string_view text) { return std::string(text); }
 
-using FileCommand = bool (*)(const CommandLine&, Shell&, CommandOutput&);
-
-FileCommand fileCommandFor(const CommandLine& command) {
-    if (command.is("xcopy")) return xcopyCommand;
-    if (command.is("del") || command.is("erase")) return delCommand;
-    if (command.is("rd") || command.is("rmdir")) return rdCommand;
-    return nullptr;
-}
-
-class PosixPlatform final : public Platform, private ByteSource {
+class PosixPlatform final : public Platform, private PosixCommands, private ByteSource {
 public:
     // Drive C is placed once, where Wine places it; programs start from the
     // folder the program starts in, which is kept open.
     explicit PosixPlatform(const CommandTexts& texts)
-        : texts_(texts), folder_(startFolder()), shipFolder_(folder_),
-          shipFd_(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)),
-          shell_{&texts, driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())} {
+        : PosixCommands(Shell{&texts, {driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())}}, startFolder(),
+                        open(".", O_PATH | O_DIRECTORY | O_CLOEXEC),
+                        [this](CommandOutput& o, bool listed) { emit(o, listed); }),
+          texts_(texts), folder_(shipFolder_) {
         keepRunningOnWriteFailures();
     }
     ~PosixPlatform() override {
-        if (shipFd_ >= 0) close(shipFd_);
         flush();
         // Keys typed but not read belong to this program, not to the shell
         // that takes the terminal back.
@@ -70,7 +63,8 @@ public:
     void writeName(std::string_view name) { pending_ += shownName(name, utf8()); }
     // Drive C's folder, or why it has none.
     const std::string& driveC() const {
-        return shell_.driveC.folder.empty() ? shell_.driveC.refusal : shell_.driveC.folder;
+        const DriveC& driveC = shell_.drive.driveC;
+        return driveC.folder.empty() ? driveC.refusal : driveC.folder;
     }
 
     int readKey() override {
@@ -100,21 +94,11 @@ public:
         return hostPath(path, host) && lstat(host.c_str(), &st) == 0;
     }
 
-    // The delete commands here never follow a link, so only a link at the
-    // path itself needs removing: it is the install, and removing it is the
-    // uninstall. Another file system mounted at the path cannot be removed
-    // as a link: no delete may go into it.
     bool removeLinks(std::string_view path) override {
         std::string host;
         if (!hostPath(path, host)) return false;
-        struct stat st;
-        if (lstat(host.c_str(), &st) != 0) return true;
-        if (S_ISLNK(st.st_mode)) return unlink(host.c_str()) == 0;
-        Fd folder(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        struct stat parent;
-        if (!folder || stat(splitLast(host).first.c_str(), &parent) != 0 || !isMountPoint(folder.fd, parent.st_dev)) {
-            return true;
-        }
+        const LinkRemoval removal = removeLinkAt(host);
+        if (removal != LinkRemoval::Mount) return removal == LinkRemoval::Clear;
         flush();
         const CommandTexts& texts = terminalTexts();
         writeAll(STDERR_FILENO, fillIn(texts.cannotRemove, {path, texts.mountLeftAlone}));
@@ -148,38 +132,12 @@ public:
 
     bool run(std::string_view line) override {
         flush();
-        const CommandLine command = parseCommandLine(line);
-        // Each line goes out as soon as it is made, as it is: file names are
-        // the disk's bytes, not OEM text.
-        CommandOutput output;
-        output.progress = [this, &command](CommandOutput& o) { emit(o, command.outputToNul); };
-        bool done = true;
-        if (command.is("cls")) {
-            // Escape sequences only for a terminal known to understand them.
-            // The scrollback stays: what a command reported can still be read.
-            write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J" : "\f");
-        } else if (command.is("pause")) {
-            if (!command.outputToNul) write(texts_.pressAnyKey);
-            readKey();
-            if (!command.outputToNul) write("\n");
-        } else if (const FileCommand fileCommand = fileCommandFor(command)) {
-            output.utf8 = utf8();
-            terminalTexts();
-            done = fileCommand(command, shell_, output);
-        } else if (!command.name.empty()) {
-            // DELTREE is no command of this interpreter, as on every Windows
-            // since NT; and programs come from the ship folder alone.
-            const std::string program = command.is("deltree") ? "" : findProgram(shipFd_, command.name);
-            if (program.empty()) {
-                output.err = fillIn(terminalTexts().notRecognized, {command.name});
-                done = false;
-            } else {
-                done = runProgram(shipFolder_, shipFd_, program, command, terminalTexts(), output);
-            }
-        }
-        emit(output, command.outputToNul);
-        return done;
+        return interpret(line, *this, terminalTexts());
     }
+
+    // Escape sequences only for a terminal known to understand them. The
+    // scrollback stays: what a command reported can still be read.
+    void clear() override { write(isatty(STDOUT_FILENO) && ansiTerminal(getenv("TERM")) ? "\x1b[H\x1b[2J" : "\f"); }
 
 private:
     // The interpreter's texts in the terminal's character set, as write()
@@ -222,9 +180,9 @@ private:
         writeAll(STDERR_FILENO, message);
     }
 
-    void emit(CommandOutput& output, bool outputToNul) {
+    void emit(CommandOutput& output, bool listed) {
         flush();
-        if (!outputToNul) writeOut(output.out);
+        if (listed) writeOut(output.out);
         writeAll(STDERR_FILENO, output.err);
         output.out.clear();
         output.err.clear();
@@ -250,6 +208,7 @@ private:
     int eraseChar() override { return terminalEraseChar(); }
 
     bool utf8() override { return charset() == Charset::Utf8; }
+    bool namesInUtf8() override { return utf8(); }
 
     // Asked only when a text or a key needs it: most runs never pay for
     // loading the locale.
@@ -273,10 +232,7 @@ private:
     const CommandTexts& texts_;
     std::optional<CommandTexts> terminalTexts_;
     std::deque<std::string> textStorage_;
-    std::string folder_;      // the working folder, by name
-    std::string shipFolder_;  // the folder the program started in, by name
-    int shipFd_;              // and open
-    Shell shell_;
+    std::string folder_;  // the working folder, by name
     std::string pending_;
     std::optional<Charset> charset_;
     bool outputFailed_ = false;
@@ -284,24 +240,23 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::make_unique<PosixPlatform>(texts); }
-
 // --help and --version answer and end, touching nothing; any other argument
 // is ignored, and the menu shows as always.
-int programMain(const Edition& edition, int argc, char** argv) {
+int platformMain(const ProgramInfo& program, const CommandTexts& texts, int argc, char** argv,
+                 const std::function<int(Platform&)>& launcher) {
     const std::string_view option = argc > 1 ? argv[1] : "";
-    PosixPlatform platform(edition.commandTexts);
+    PosixPlatform platform(texts);
     if (option == "--version") {
-        platform.write(std::string(edition.programName) + " " + std::string(edition.version) + "\n");
+        platform.write(std::string(program.name) + " " + std::string(program.version) + "\n");
     } else if (option == "--help") {
-        const std::size_t mark = edition.usage.find("{}");
-        platform.write(edition.usage.substr(0, mark));
+        const std::size_t mark = program.usage.find("{}");
+        platform.write(program.usage.substr(0, mark));
         if (mark != std::string_view::npos) {
             platform.writeName(platform.driveC());
-            platform.write(edition.usage.substr(mark + 2));
+            platform.write(program.usage.substr(mark + 2));
         }
     } else {
-        return runLauncher(edition, platform);
+        return launcher(platform);
     }
     return 0;
 }

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/posix/fs.h"
-#include "platform/posix/shell.h"
+#include "platform/posix/walk.h"
+#include "platform/posix/commands.h"
 
 namespace tembrel {
 

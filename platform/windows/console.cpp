@@ -3,7 +3,7 @@
 #include <conio.h>
 
 #include "platform/oem.h"
-#include "platform/windows/ops.h"
+#include "platform/windows/console.h"
 
 namespace tembrel {
 

@@ -7,21 +7,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/windows/files.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/errors.h"
+#include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
+#include "platform/windows/wine.h"
 
 namespace tembrel {
 
 namespace {
-
-// Where the first folder below the volume starts in a long path:
-// "\\?\C:\" or "\\?\UNC\server\share\".
-std::size_t volumeEnd(const std::wstring& path) {
-    if (!path.starts_with(L"\\\\?\\UNC\\")) return std::min<std::size_t>(path.size(), 7);
-    std::size_t at = path.find(L'\\', 8);                        // after the server
-    if (at != std::wstring::npos) at = path.find(L'\\', at + 1);  // after the share
-    return at == std::wstring::npos ? path.size() : at + 1;
-}
 
 bool isFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -35,8 +29,7 @@ public:
         : source_(source), dest_(dest), texts_(texts), show_(show), links_(source) {
         // Names are listed as xcopy lists a relative source: the drive, then
         // the name inside the folder copied ("C:sub\file.txt").
-        if (source_.size() > 5 && source_[5] == L':' && !source_.starts_with(L"\\\\?\\UNC\\"))
-            shownStart_ = source_.substr(4, 2);
+        shownStart_ = driveOf(source_);
     }
 
     bool run() {
@@ -125,7 +118,7 @@ private:
 
     void copyFile(const std::wstring& name, DWORD attributes) {
         const std::wstring from = join(source_, name), to = join(dest_, name);
-        const DWORD error = underWine() ? copyOpened(from, to, attributes) : copyNamed(from, to, attributes);
+        const DWORD error = copyChecked(from, to, attributes);
         if (error == linkFound) {
             show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
         } else if (error != 0) {
@@ -157,54 +150,22 @@ private:
         return 0;
     }
 
-    // Under Wine the file is opened once: the name Wine keeps for the open
-    // file tells a link from a file, and the copy reads through the same
-    // handle. Returns 0, the error, or linkFound.
-    DWORD copyOpened(const std::wstring& from, const std::wstring& to, DWORD attributes) {
-        HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Wine's file links (quirk 2 of wine.h) are told apart first, by the
+    // name Wine keeps for the open file; the file stays open, shared for
+    // reading only, while the copy Windows makes runs, so that it cannot be
+    // swapped for a link meanwhile. Elsewhere this is the copy alone. Returns
+    // 0, the error, or linkFound.
+    DWORD copyChecked(const std::wstring& from, const std::wstring& to, DWORD attributes) {
+        if (!underWine()) return copyNamed(from, to, attributes);
+        HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (in == INVALID_HANDLE_VALUE) return GetLastError();
         DWORD error = 0;
         if (links_.leadsElsewhere(from, error, in)) {
-            CloseHandle(in);
-            return error != 0 ? error : linkFound;
+            if (error == 0) error = linkFound;
+        } else {
+            error = copyNamed(from, to, attributes);
         }
-        auto create = [&] {
-            return CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, copiedAttributes(attributes),
-                               nullptr);
-        };
-        HANDLE out = create();
-        if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
-            SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
-            out = create();
-        if (out == INVALID_HANDLE_VALUE) {
-            error = GetLastError();
-            CloseHandle(in);
-            return error;
-        }
-        buffer_.resize(256 * 1024);
-        DWORD read = 0, written = 0;
-        for (;;) {
-            if (!ReadFile(in, buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr)) {
-                error = GetLastError();
-                break;
-            }
-            if (read == 0) break;
-            if (!WriteFile(out, buffer_.data(), read, &written, nullptr)) {
-                error = GetLastError();
-                break;
-            }
-            if (written != read) {
-                error = ERROR_DISK_FULL;
-                break;
-            }
-        }
-        FILETIME created, accessed, modified;
-        if (error == 0 && GetFileTime(in, &created, &accessed, &modified))
-            SetFileTime(out, &created, &accessed, &modified);
-        CloseHandle(out);
         CloseHandle(in);
-        if (error != 0) DeleteFileW(to.c_str());  // no half file left behind
         return error;
     }
 
@@ -214,7 +175,6 @@ private:
     HiddenLinks links_;
     std::wstring shownStart_;
     std::vector<std::wstring> late_;  // after the count line
-    std::vector<char> buffer_;
     int copied_ = 0;
     bool ok_ = true;
 };

@@ -13,8 +13,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/windows/files.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/errors.h"
+#include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
+#include "platform/windows/wine.h"
 
 namespace tembrel {
 

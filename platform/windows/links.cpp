@@ -6,10 +6,21 @@
 
 #include <windows.h>
 
-#include "platform/windows/files.h"
 #include "platform/windows/walk.h"
+#include "platform/windows/wine.h"
 
 namespace tembrel {
+
+DWORD removeLink(const std::wstring& path, DWORD attributes) {
+    // Quirk 3 of wine.h: under Wine removing a Unix link removes what it
+    // leads to.
+    if (underWine()) return ERROR_NOT_SUPPORTED;
+    // RemoveDirectory on a junction or folder link removes the link, never
+    // its target; DeleteFile on a file link removes the link.
+    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
+                                                                 : DeleteFileW(path.c_str());
+    return removed ? 0 : GetLastError();
+}
 
 bool removeReparsePoints(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());

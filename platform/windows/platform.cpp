@@ -1,18 +1,19 @@
 // The launcher's platform on Windows: the console, the file system by Win32
-// calls in long-form paths, and an interpreter of its own for the command
-// lines (interpreter.cpp). The working folder is the platform's own, a full
+// calls in long-form paths, and the host of the command interpreter
+// (commands.cpp); and the programs' entry, which takes no arguments. The working folder is the platform's own, a full
 // path: the process's current folder, limited to MAX_PATH and refused by
 // some programs on a network share, is never used.
 
 #include <cstdlib>
 #include <vector>
 
-#include "launcher/launcher.h"
 #include "platform/command_texts.h"
+#include "platform/interpreter.h"
 #include "platform/platform.h"
-#include "platform/windows/files.h"
-#include "platform/windows/ops.h"
-#include "platform/windows_paths.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/console.h"
+#include "platform/windows/paths.h"
+#include "platform/windows/walk.h"
 
 namespace tembrel {
 
@@ -59,7 +60,8 @@ bool identify(const std::wstring& fullPath, Identity& identity) {
 
 class WindowsPlatform final : public Platform {
 public:
-    explicit WindowsPlatform(const CommandTexts& texts) : texts_(texts), folder_(programFolder()) {
+    explicit WindowsPlatform(const CommandTexts& texts)
+        : texts_(texts), folder_(programFolder()), commands_(folder_, console_, texts) {
         SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
     }
 
@@ -100,16 +102,13 @@ public:
         }
     }
 
-    bool run(std::string_view line) override { return interpret(line, folder_, console_, texts_, notStarted_); }
+    bool run(std::string_view line) override { return interpret(line, commands_, texts_); }
 
     // A message that a program could not start stays on the screen until a
     // key is pressed when the console window is the launcher's own and
     // closes the moment it ends. From a prompt, the launcher ends at once.
     void keepMessageReadable() {
-        if (!notStarted_ || !console_.alone()) return;
-        console_.write(texts_.pressAnyKey);
-        console_.readKey();
-        console_.write("\n");
+        if (commands_.notStarted() && console_.alone()) interpret("pause", commands_, texts_);
     }
 
 private:
@@ -119,16 +118,16 @@ private:
     const CommandTexts& texts_;
     Console console_;
     std::wstring folder_;
-    bool notStarted_ = false;
+    WindowsCommands commands_;
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> makePlatform(const CommandTexts& texts) { return std::make_unique<WindowsPlatform>(texts); }
-
-int programMain(const Edition& edition, int, char**) {
-    WindowsPlatform platform(edition.commandTexts);
-    const int status = runLauncher(edition, platform);
+// The programs ignore their arguments.
+int platformMain(const ProgramInfo&, const CommandTexts& texts, int, char**,
+                 const std::function<int(Platform&)>& launcher) {
+    WindowsPlatform platform(texts);
+    const int status = launcher(platform);
     platform.keepMessageReadable();
     return status;
 }

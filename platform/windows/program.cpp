@@ -2,8 +2,8 @@
 // for (no PATH, no added extension, no batch file), so a same-named file
 // elsewhere never runs in its place.
 
-#include "platform/windows/ops.h"
-#include "platform/windows_paths.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/paths.h"
 
 namespace tembrel {
 

@@ -1,5 +1,8 @@
-#include "platform/windows_paths.h"
+// Windows path forms, worked out by text alone.
 
+#include "platform/windows/paths.h"
+
+#include <algorithm>
 #include <vector>
 
 namespace tembrel {
@@ -122,6 +125,24 @@ std::wstring parentOf(std::wstring_view path) {
 std::wstring longForm(std::wstring_view path) {
     if (startsWith(path, L"\\\\")) return std::wstring(longUnc) + std::wstring(path.substr(2));
     return std::wstring(longDrive) + std::wstring(path);
+}
+
+std::wstring shownPath(std::wstring_view path) {
+    if (startsWith(path, longUnc)) return L"\\\\" + std::wstring(path.substr(longUnc.size()));
+    if (startsWith(path, longDrive)) return std::wstring(path.substr(longDrive.size()));
+    return std::wstring(path);
+}
+
+std::size_t volumeEnd(std::wstring_view path) {
+    if (!startsWith(path, longUnc)) return std::min<std::size_t>(path.size(), longDrive.size() + 3);
+    std::size_t at = path.find(L'\\', longUnc.size());                   // after the server
+    if (at != std::wstring_view::npos) at = path.find(L'\\', at + 1);  // after the share
+    return at == std::wstring_view::npos ? path.size() : at + 1;
+}
+
+std::wstring driveOf(std::wstring_view path) {
+    if (startsWith(path, longUnc) || !startsWith(path, longDrive) || !hasDrive(path.substr(longDrive.size()))) return {};
+    return std::wstring(path.substr(longDrive.size(), 2));
 }
 
 }  // namespace tembrel

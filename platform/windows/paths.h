@@ -1,12 +1,15 @@
+// Windows path forms, worked out by text alone: full, long and shown paths,
+// and the folder of a program.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tembrel {
 
-// Windows path names worked out by text alone, in UTF-16. Plain functions, so
-// that every platform's tests can call them. A full path here is a drive path
+// Windows path names worked out by text alone, in UTF-16. Plain functions,
+// built on every host, so that they are tested natively. A full path here is a drive path
 // ("C:\Games\ship", "C:\") or a share path ("\\server\share\ship"), with
 // backslashes only and no "." or ".." left in it.
 
@@ -27,5 +30,16 @@ std::wstring parentOf(std::wstring_view fullPath);
 // The long form of a full path, which has no length limit:
 // "\\?\C:\Games" and "\\?\UNC\server\share\ship".
 std::wstring longForm(std::wstring_view fullPath);
+
+// The path as a user writes it: the long form's prefix taken off again.
+std::wstring shownPath(std::wstring_view longPath);
+
+// Where the first folder below the volume starts in a long path: after
+// "\\?\C:\" or "\\?\UNC\server\share\".
+std::size_t volumeEnd(std::wstring_view longPath);
+
+// The drive of a long path on a drive ("C:" for "\\?\C:\..."); empty for a
+// share.
+std::wstring driveOf(std::wstring_view longPath);
 
 }  // namespace tembrel

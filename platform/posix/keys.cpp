@@ -1,4 +1,4 @@
-#include "platform/keys.h"
+#include "platform/posix/keys.h"
 
 namespace tembrel {
 

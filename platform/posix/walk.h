@@ -1,8 +1,7 @@
+// Folder walks on the POSIX platform: descriptors that close themselves,
+// folder listings, identities, links followed by descriptor, and a walk down
+// a folder tree that keeps only a few folders open however deep it goes.
 #pragma once
-
-// File-system pieces the POSIX interpreter's commands share: descriptors that
-// close themselves, folder listings, and a walk down a folder tree that keeps
-// only a few folders open however deep it goes.
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -76,7 +75,6 @@ public:
     void enterOpened(const std::string& name, int folderFd, bool viaLink);
     // Goes back up to the folder above.
     void leave();
-    std::size_t depth() const { return levels_.size() - 1; }
     // The name the current folder was entered by ("" for the top).
     std::string_view name() const {
         return std::string_view(names_).substr(levels_.size() > 1 ? levels_[levels_.size() - 2].nameEnd : 0);
@@ -126,6 +124,12 @@ void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
 // True when a folder on the way from `top` down to the open folder `fd`
 // (itself included, `top` not) has a name starting with a dot.
 bool belowDotFolder(int fd, FileId top);
+
+// Whether the path is clear of a link (links.cpp): Clear, a link was removed
+// or there was none; Left, one could not be removed; Mount, another file
+// system is mounted there, which is never removed or entered.
+enum class LinkRemoval { Clear, Left, Mount };
+LinkRemoval removeLinkAt(const std::string& path);
 
 // Copies the contents of one open file to another: a clone where the file
 // system shares blocks; otherwise the data only, so that holes stay holes.

@@ -1,4 +1,4 @@
-#include "platform/posix/fs.h"
+#include "platform/posix/walk.h"
 
 #include <dirent.h>
 #include <fcntl.h>

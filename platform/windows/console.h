@@ -1,6 +1,5 @@
+// The console of the Windows platform: texts out, keys in, the window cleared.
 #pragma once
-
-// The Windows platform's parts, each in a file of its own.
 
 #include <windows.h>
 
@@ -8,16 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "platform/command_line.h"
-#include "platform/command_texts.h"
-
 namespace tembrel {
 
-// The text in UTF-16, read in the ANSI code page as the C runtime reads paths.
+// A word of a command line (a path, a program's name) in UTF-16. The
+// launcher's lines are plain ASCII; any other byte is taken in the ANSI code
+// page, as Windows takes a narrow path.
 std::wstring widen(std::string_view text);
 
 // The standard output and error, each a console or whatever they are
-// redirected to (console.cpp).
+// redirected to.
 class Console {
 public:
     Console();
@@ -53,23 +51,5 @@ private:
     Stream out_, err_;
     const Stream& stream(bool error) const { return error ? err_ : out_; }
 };
-
-// How a program start went (program.cpp).
-enum class Started { Yes, Missing, TooLong, Failed };
-
-// Starts the program at `path` (a full path) with the command line as typed,
-// in `folder`, and waits for it to end. Nothing is searched for: a program
-// that is not at `path` is Missing. TooLong: the path or the folder is too
-// long for Windows to start a program. Failed: Windows refused, for the
-// reason that `error` then holds.
-Started startProgram(const std::wstring& path, const CommandLine& command, const std::wstring& folder,
-                     DWORD& error);
-
-// Carries out one command line in the working folder `folder`, a full path,
-// as the command interpreter would (interpreter.cpp). Returns false
-// when the command could not do all it was asked; `notStarted` is set when a
-// program could not be started.
-bool interpret(std::string_view line, const std::wstring& folder, Console& console, const CommandTexts& texts,
-               bool& notStarted);
 
 }  // namespace tembrel

@@ -1,6 +1,5 @@
-// What the POSIX platform needs to know about the terminal it writes to:
-// how to show a file name safely, whether it reads UTF-8, whether it
-// understands escape sequences.
+// How the POSIX platform shows names and texts: safe file names, the
+// terminal's character set, and whether it understands escape sequences.
 
 #include <langinfo.h>
 
@@ -9,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/posix/shell.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 

@@ -1,0 +1,52 @@
+// The POSIX host of the shared interpreter front: each command's output goes
+// out line by line as it is made, in the terminal's character set.
+
+#include "platform/posix/commands.h"
+
+#include <unistd.h>
+
+namespace tembrel {
+
+PosixCommands::~PosixCommands() {
+    if (shipFd_ >= 0) close(shipFd_);
+}
+
+template <class Body>
+bool PosixCommands::command(bool listed, Body body) {
+    CommandOutput output;
+    output.utf8 = namesInUtf8();
+    output.progress = [this, listed](CommandOutput& o) { emit_(o, listed); };
+    const bool done = body(output);
+    emit_(output, listed);
+    return done;
+}
+
+void PosixCommands::say(std::string_view text, std::string_view name, bool error) {
+    CommandOutput output;
+    (error ? output.err : output.out) = fillIn(text, {name});
+    emit_(output, true);
+}
+
+bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) {
+    return command(listed, [&](CommandOutput& o) { return xcopyCommand(folder, dest, switches, shell_, o); });
+}
+
+bool PosixCommands::deleteFiles(std::string_view folder, bool subfolders, bool listed) {
+    return command(listed, [&](CommandOutput& o) { return delCommand(folder, subfolders, shell_, o); });
+}
+
+bool PosixCommands::removeTree(std::string_view folder, bool everything, bool listed) {
+    return command(listed, [&](CommandOutput& o) { return rdCommand(folder, everything, shell_, o); });
+}
+
+// Programs come from the ship folder alone.
+Start PosixCommands::startProgram(const CommandLine& line) {
+    const std::string program = findProgram(shipFd_, line.name);
+    if (program.empty()) return Start::Missing;
+    const bool started = command(true, [&](CommandOutput& o) {
+        return runProgram(shipFolder_, shipFd_, program, line, *shell_.texts, o);
+    });
+    return started ? Start::Started : Start::Failed;
+}
+
+}  // namespace tembrel

@@ -1,0 +1,30 @@
+// How the POSIX platform shows names and texts: safe file names, the
+// terminal's character set, and whether it understands escape sequences.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tembrel {
+
+// A file name made safe to show on a terminal, as `ls -q` does: control
+// characters and the controls of writing direction (and, unless `utf8`,
+// every byte outside ASCII) become '?'.
+std::string shownName(std::string_view name, bool utf8);
+
+// Whether a locale name ("de_DE.UTF-8", "C.utf8") asks for UTF-8.
+bool namesUtf8(std::string_view locale);
+
+// What the terminal reads, by the locale the environment chooses: the
+// locale's code set where it is installed, else what its name says.
+enum class Charset { Utf8, AsciiOnly, Other };
+Charset localeCharset();
+// The locale the environment chooses for characters: the first set of
+// LC_ALL, LC_CTYPE and LANG, or "C".
+std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang);
+
+// Whether a terminal of this TERM name understands the ANSI escape sequences
+// used to clear it. An unset, dumb or unknown terminal does not.
+bool ansiTerminal(const char* term);
+
+}  // namespace tembrel

@@ -1,0 +1,75 @@
+// The Windows host of the shared interpreter front: the launcher's command
+// lines carried out by Win32 calls, with no command interpreter started. So
+// no AutoRun, policy or setting of one applies, and nothing is searched for:
+// a command file of the same name in the payload or on drive C never runs.
+
+#include "platform/windows/commands.h"
+
+#include "platform/windows/errors.h"
+#include "platform/windows/paths.h"
+
+namespace tembrel {
+
+namespace {
+
+// Where the file commands' lines go; ">nul" drops the listing, never what
+// went wrong.
+ShowLine shown(Console& console, bool listed) {
+    return [&console, listed](std::wstring_view line, bool error) {
+        if (error || listed) console.writeWide(line, error);
+    };
+}
+
+}  // namespace
+
+std::wstring widen(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::wstring WindowsCommands::longPath(std::string_view path) const {
+    return longForm(fullPath(folder_, widen(path)));
+}
+
+void WindowsCommands::say(std::string_view text, std::string_view name, bool error) {
+    console_.say(text, {widen(name)}, error);
+}
+
+bool WindowsCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches, bool listed) {
+    return copyFolder(longPath(folder), longPath(dest), texts_, shown(console_, listed));
+}
+
+bool WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
+    return tembrel::deleteFiles(longPath(folder), texts_, shown(console_, listed));
+}
+
+bool WindowsCommands::removeTree(std::string_view folder, bool, bool listed) {
+    return removeFolder(longPath(folder), texts_, shown(console_, listed));
+}
+
+// A program in the working folder, by its exact name.
+Start WindowsCommands::startProgram(const CommandLine& command) {
+    const std::wstring path = fullPath(folder_, widen(command.name));
+    DWORD error = 0;
+    const Started started = tembrel::startProgram(path, command, folder_, error);
+    notStarted_ = notStarted_ || started != Started::Yes;
+    switch (started) {
+    case Started::Yes:
+        return Start::Started;
+    case Started::Missing:
+        return Start::Missing;
+    case Started::TooLong:
+        console_.say(texts_.pathTooLong, {path.size() >= MAX_PATH ? path : folder_}, true);
+        return Start::Failed;
+    case Started::Failed:
+        break;
+    }
+    // Windows' own words for why it would not start, in its language.
+    console_.writeWide(path + L": " + reason(error) + L"\n", true);
+    return Start::Failed;
+}
+
+}  // namespace tembrel

@@ -1,0 +1,81 @@
+// The Windows platform's side of the command interpreter: the host the
+// shared front hands its commands to, and the commands' bodies (copy.cpp,
+// delete.cpp, program.cpp). The file commands take full paths in the long
+// form, which has no length limit, and never enter or copy through a reparse
+// point (junction, symbolic link, mount point).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/command_line.h"
+#include "platform/command_texts.h"
+#include "platform/interpreter.h"
+#include "platform/windows/console.h"
+
+namespace tembrel {
+
+// The commands for the shared front, in the working folder `folder` (a full
+// path, the platform's own), speaking through `console`.
+class WindowsCommands final : public CommandHost {
+public:
+    WindowsCommands(const std::wstring& folder, Console& console, const CommandTexts& texts)
+        : folder_(folder), console_(console), texts_(texts) {}
+
+    void clear() override { console_.clear(); }
+    int readKey() override { return console_.readKey(); }
+    void say(std::string_view text, std::string_view name, bool error) override;
+    bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
+    bool deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
+    bool removeTree(std::string_view folder, bool everything, bool listed) override;
+    Start startProgram(const CommandLine& command) override;
+
+    // True once a program could not be started.
+    bool notStarted() const { return notStarted_; }
+
+private:
+    std::wstring longPath(std::string_view path) const;
+
+    const std::wstring& folder_;
+    Console& console_;
+    const CommandTexts& texts_;
+    bool notStarted_ = false;
+};
+
+// Where a command's lines go the moment each is made, in UTF-16 with a line
+// feed at its end: `error` is false for the listing, true for what went wrong.
+using ShowLine = std::function<void(std::wstring_view line, bool error)>;
+
+// xcopy SOURCE\*.* DEST /e /h /i, whatever the switches: copies every file and
+// folder of `source` (empty folders, hidden and system files included) into
+// `dest`, which it creates, listing each file as it is copied and then the
+// count line. A reparse point is skipped and named. False when something
+// could not be copied; a skipped link is no failure.
+bool copyFolder(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
+                const ShowLine& show);
+
+// del FOLDER\*.* /s /q: deletes every file in the folder and its subfolders,
+// read-only, hidden and system files included; a file link goes as a link.
+// A subfolder very deep down may be moved up into the folder on the way. False
+// when one is left.
+bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
+
+// rd FOLDER /s /q: removes the folder and everything in it, links as links.
+// False when it is still there.
+bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
+
+// How a program start went.
+enum class Started { Yes, Missing, TooLong, Failed };
+
+// Starts the program at `path` (a full path) with the command line as typed,
+// in `folder`, and waits for it to end. Nothing is searched for: a program
+// that is not at `path` is Missing. TooLong: the path or the folder is too
+// long for Windows to start a program. Failed: Windows refused, for the
+// reason that `error` then holds.
+Started startProgram(const std::wstring& path, const CommandLine& command, const std::wstring& folder,
+                     DWORD& error);
+
+}  // namespace tembrel

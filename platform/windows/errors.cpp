@@ -1,0 +1,38 @@
+// The Windows platform's messages: the edition's texts in UTF-16 and the
+// system's own words for an error.
+
+#include "platform/windows/errors.h"
+
+#include <algorithm>
+
+#include "platform/command_texts.h"
+#include "platform/oem.h"
+
+namespace tembrel {
+
+std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_view> values) {
+    return fillIn(oemToWide(oem), values);
+}
+
+std::wstring decimal(unsigned long number) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return digits;
+}
+
+std::wstring reason(DWORD error) {
+    wchar_t buffer[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
+                             512, nullptr);
+    while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
+    if (n == 0) return L"error " + decimal(error);
+    std::wstring text(buffer, n);
+    std::replace(text.begin(), text.end(), L'\r', L' ');
+    std::replace(text.begin(), text.end(), L'\n', L' ');
+    return text;
+}
+
+}  // namespace tembrel

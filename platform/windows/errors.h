@@ -1,0 +1,24 @@
+// The Windows platform's messages: the edition's texts in UTF-16 and the
+// system's own words for an error.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tembrel {
+
+// An edition's text (OEM bytes) in UTF-16, each "{}" filled in with the next
+// of `values`.
+std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_view> values = {});
+
+// The number in decimal digits.
+std::wstring decimal(unsigned long number);
+
+// The system's own words for an error code, in the system's language, on one
+// line; "error N" where it has none.
+std::wstring reason(DWORD error);
+
+}  // namespace tembrel

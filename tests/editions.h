@@ -1,0 +1,52 @@
+// Every fact the tests need about an edition: one row an edition.
+#pragma once
+
+#include <string>
+
+#include "editions/english/english.h"
+#include "editions/german/german.h"
+
+namespace tembrel::testing {
+
+struct EditionRow {
+    const char* name;        // in the tests' names
+    const Edition* edition;  // its data: folder names, screens, texts
+    const char* program;     // the program's name, without ".exe"
+    const char* source;      // its folder in editions/
+    const char* guide;       // the Windows guide; the Linux one is named with "-linux" before ".TXT"
+    // Pieces of its screens the tests wait for, as a UTF-8 terminal shows them.
+    const char* prompt;         // how the menu ends
+    const char* notice;         // from the invalid-key screen
+    const char* success;        // from the uninstall success screen
+    const char* notFound;       // from the not-found screen
+    const char* failed;         // from the failure screen
+    const char* tooLong;        // from the interpreter's text for a path too long
+    const char* notRecognized;  // from the interpreter's "not recognized"
+
+    std::string folder() const { return std::string(edition->folderName); }
+    std::string linuxGuide() const {
+        const std::string windows = guide;
+        return windows.substr(0, windows.size() - 4) + "-linux.TXT";
+    }
+};
+inline void PrintTo(const EditionRow& row, std::ostream* os) { *os << row.name; }
+
+inline const EditionRow editionRows[] = {
+    {"English", &englishEdition, "TembrelLaunch", "english", "README.TXT", "you want: ",
+     "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", " UNINSTALL SUCCESSFUL ", "could not uninstall Tembrel",
+     "could not remove the folder", "too long for Windows", "is not recognized as an internal"},
+    {"German", &germanEdition, "TembreloStart", "german", "LIESMICH.TXT", "\n eingeben: ",
+     "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
+     "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
+     "ist entweder falsch geschrieben"},
+};
+
+// The test's name for each row, for INSTANTIATE_TEST_SUITE_P.
+struct RowName {
+    template <class Info>
+    std::string operator()(const Info& info) const {
+        return info.param.name;
+    }
+};
+
+}  // namespace tembrel::testing
