@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/terminal.h"
 #include "tests/tree.h"
 
 namespace tembrel::testing {
@@ -56,6 +57,18 @@ TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
         EXPECT_TRUE(fs::is_empty(folder)) << c.option << " made something";
     }
     fs::remove_all(folder);
+}
+
+// An answer leaves the terminal alone: started in the background it ends,
+// and a line typed while it runs reaches the shell after it.
+TEST(Options, AnswersLeaveTheTerminalAlone) {
+    const std::string program = TEMBREL_LAUNCH;
+    const std::vector<std::string> env = {"HOME=/nonexistent", "LANG=C.UTF-8", "PATH=/usr/bin:/bin"};
+    Terminal background({"/bin/sh", "-c", "set -m; " + program + " --version & wait $!; echo \"status $?\""}, "/", env);
+    EXPECT_TRUE(background.waitFor("status 0")) << background.output();
+    Terminal typed({"/bin/sh", "-c", "read -r go; " + program + " --version; read -r line; echo \"got $line\""}, "/", env);
+    typed.type("go\rtyped after\r");
+    EXPECT_TRUE(typed.waitFor("got typed after")) << typed.output();
 }
 
 }  // namespace

@@ -43,9 +43,11 @@ public:
     }
     ~PosixPlatform() override {
         flush();
-        // Keys typed but not read belong to this program, not to the shell
-        // that takes the terminal back.
-        discardUnreadKeys();
+        // Keys typed while the menu waited, and not read, belong to this
+        // program, not to the shell that takes the terminal back. A run that
+        // read no key (--help, --version) leaves the terminal alone: a flush
+        // would stop it in the background and swallow a line typed after it.
+        if (keysRead_) discardUnreadKeys();
     }
 
     // The OEM letters go out as the terminal reads them: in UTF-8, spelled
@@ -75,6 +77,7 @@ public:
         }
         // Echo goes off before the prompt shows, so a key typed the moment it
         // appears is not echoed by the terminal.
+        keysRead_ = true;
         enterRawMode();
         flush();
         const int code = decodeKey(*this);
@@ -236,6 +239,7 @@ private:
     std::string pending_;
     std::optional<Charset> charset_;
     bool outputFailed_ = false;
+    bool keysRead_ = false;  // from the terminal
 };
 
 }  // namespace
