@@ -37,6 +37,7 @@ struct CommandTexts {
     std::string_view copiedInItsPlace;    // a link to a folder that is copied where it lies
     std::string_view readIncomplete;      // a folder listing that broke off
     std::string_view mountLeftAlone;      // another file system mounted inside the folder
+    std::string_view shipFolderLeftAlone; // the running program's own folder, met by a delete
     std::string_view linkNotRemovable;    // a link the platform cannot remove
     std::string_view wineMissing;         // for cannotStart: a Windows program, and no wine to run it
 };

@@ -184,14 +184,23 @@ TEST_P(Hostile, UninstallLeavesAloneWhatIsNotTheInstalls) {
         const char* name;
         std::function<fs::path()> setUp;  // returns the ship folder to start in
     };
+    const auto bind = [&](const fs::path& from, const fs::path& to) {
+        fs::create_directories(to);
+        if (mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) != 0) return false;
+        mounted_ = to;
+        return true;
+    };
     const Case cases[] = {
         {"another file system mounted at the install path",
          [&] {
              writeFile(root_ / "elsewhere" / "keep.txt", "keep");
+             return bind(root_ / "elsewhere", install()) ? ship_ : fs::path();
+         }},
+        {"the program runs from a bind mount of a folder inside the install folder",
+         [&] {
              fs::create_directories(install());
-             if (mount((root_ / "elsewhere").c_str(), install().c_str(), nullptr, MS_BIND, nullptr) != 0) return fs::path();
-             mounted_ = install();
-             return ship_;
+             fs::rename(ship_, install() / "ship");
+             return bind(install() / "ship", root_ / "via") ? root_ / "via" : fs::path();
          }},
         {"the payload is the install folder",
          [&] {

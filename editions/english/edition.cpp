@@ -105,6 +105,7 @@ const Edition englishEdition{
         .copiedInItsPlace = "the folder it leads to is copied in its own place",
         .readIncomplete = "the folder could not be read to its end",
         .mountLeftAlone = "another file system is mounted here; it is left alone",
+        .shipFolderLeftAlone = "this is the folder this program runs from; it is left alone",
         .linkNotRemovable = "a link that cannot be removed; nothing is deleted through it",
         .wineMissing = "it is a Windows program and wine is not installed",
     },

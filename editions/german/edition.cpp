@@ -110,6 +110,7 @@ const Edition germanEdition{
         .copiedInItsPlace = "der Ordner, zu dem der Link f\201hrt, wird an seinem eigenen Platz kopiert",
         .readIncomplete = "der Ordner konnte nicht ganz gelesen werden",
         .mountLeftAlone = "hier ist ein anderes Dateisystem eingeh\204ngt; es bleibt unber\201hrt",
+        .shipFolderLeftAlone = "aus diesem Ordner l\204uft dieses Programm; er bleibt unber\201hrt",
         .linkNotRemovable = "ein symbolischer Link oder Verbindungspunkt, der sich nicht entfernen l\204sst; nichts wird durch ihn gel\224scht",
         .wineMissing = "es ist ein Windows-Programm, und wine ist nicht installiert",
     },

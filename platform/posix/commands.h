@@ -11,6 +11,7 @@
 #include "platform/command_texts.h"
 #include "platform/interpreter.h"
 #include "platform/posix/drive_c.h"
+#include "platform/posix/walk.h"
 
 namespace tembrel {
 
@@ -34,6 +35,7 @@ struct CommandOutput {
 struct Shell {
     const CommandTexts* texts;
     DriveCPaths drive;
+    FileId ship{};  // the folder the program runs from: no delete goes into it
 
     bool hostPath(std::string_view dosPath, std::string& host, std::string& report) {
         return drive.hostPath(dosPath, host, report);

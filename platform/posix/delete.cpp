@@ -29,8 +29,8 @@ bool removeEntry(int folderFd, const std::string& name, int flags) {
 // `removeFolders` (rd /s) everything, each folder once it is empty.
 class Deleter {
 public:
-    Deleter(const CommandTexts& texts, CommandOutput& output, std::string shown)
-        : texts_(texts), output_(output), shown_(std::move(shown)) {}
+    Deleter(const Shell& shell, CommandOutput& output, std::string shown)
+        : texts_(*shell.texts), output_(output), shown_(std::move(shown)), ship_(shell.ship) {}
 
     // Deletes the entries that match `pattern` in the chain's folder and,
     // with `recurse`, below it: only files, or everything when removing
@@ -111,9 +111,10 @@ private:
                 return false;
             }
         }
-        if (isMountPoint(chain.fd(), device)) {
+        const bool mount = isMountPoint(chain.fd(), device);
+        if (mount || chain.id() == ship_) {
             chain.leave();
-            report(texts_.mountLeftAlone);
+            report(mount ? texts_.mountLeftAlone : texts_.shipFolderLeftAlone);
             return false;
         }
         return true;
@@ -123,21 +124,26 @@ private:
     CommandOutput& output_;
     std::string shown_;  // the path of the entry at hand, as shown
     std::vector<Frame> frames_;
+    const FileId ship_;
     bool failed_ = false;
 };
 
 // Opens the folder a del or rd is given: never through a link, never a file
-// system mounted there. -1 when it is not to be worked on; `why` says why.
-int openGivenFolder(const std::string& path, std::string_view& why, const CommandTexts& texts) {
+// system mounted there, never the program's own folder. -1 when it is not to
+// be worked on; `why` says why.
+int openGivenFolder(const std::string& path, std::string_view& why, const Shell& shell) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return -1;
-    struct stat parent;
+    struct stat parent, st;
     if (stat((splitLast(path).first).c_str(), &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
-        close(fd);
-        why = texts.mountLeftAlone;
-        return -1;
+        why = shell.texts->mountLeftAlone;
+    } else if (fstat(fd, &st) != 0 || idOf(st) == shell.ship) {
+        why = shell.texts->shipFolderLeftAlone;
+    } else {
+        return fd;
     }
-    return fd;
+    close(fd);
+    return -1;
 }
 
 }  // namespace
@@ -153,16 +159,16 @@ bool delCommand(std::string_view folderPath, bool subfolders, Shell& shell, Comm
         return false;
     }
     std::string_view why;
-    FolderChain chain(openGivenFolder(path, why, texts));
+    FolderChain chain(openGivenFolder(path, why, shell));
     if (!why.empty()) {
-        Deleter(texts, output, arg).report(why);
+        Deleter(shell, output, arg).report(why);
         return false;
     }
     if (chain.fd() < 0) {
         output.err += fillIn(texts.couldNotFind, {arg});
         return false;
     }
-    Deleter deleter(texts, output, "");
+    Deleter deleter(shell, output, "");
     deleter.run(chain, "*", subfolders, false);
     return !deleter.failed();
 }
@@ -189,8 +195,8 @@ bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, Comma
     }
     if (everything) {
         std::string_view why;
-        FolderChain chain(openGivenFolder(path, why, texts));
-        Deleter deleter(texts, output, arg);
+        FolderChain chain(openGivenFolder(path, why, shell));
+        Deleter deleter(shell, output, arg);
         if (chain.fd() < 0) {
             const std::string reason = why.empty() ? errorText(errno) : std::string(why);
             deleter.report(reason);

@@ -39,6 +39,8 @@ public:
                         open(".", O_PATH | O_DIRECTORY | O_CLOEXEC),
                         [this](CommandOutput& o, bool listed) { emit(o, listed); }),
           texts_(texts), folder_(shipFolder_) {
+        struct stat st;
+        if (fstat(shipFd_, &st) == 0) shell_.ship = idOf(st);
         keepRunningOnWriteFailures();
     }
     ~PosixPlatform() override {
@@ -130,7 +132,14 @@ public:
         const FileId top = idOf(st);
         Fd at(open(inner.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!at) at.fd = open(splitLast(inner).first.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        return at && withinFolder(at.fd, top);
+        if (!at) return false;
+        if (withinFolder(at.fd, top)) return true;
+        // A bind mount of a folder inside leads there by another way than
+        // ".." goes back: the folder's tree is searched for it, where it can
+        // lie at all (on the same file system).
+        struct stat inside;
+        Fd whole(open(outer.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return whole && fstat(at.fd, &inside) == 0 && inside.st_dev == st.st_dev && treeHolds(whole.fd, idOf(inside));
     }
 
     bool run(std::string_view line) override {

@@ -84,6 +84,39 @@ bool withinFolder(int folderFd, FileId top) {
     return within;
 }
 
+bool treeHolds(int topFd, FileId target) {
+    FolderChain chain(openat(topFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (chain.fd() < 0) return false;
+    // Each level's subfolders still to search, explicitly stacked.
+    std::vector<std::vector<std::string>> pending(1);
+    for (bool entered = true;;) {
+        if (entered) {
+            if (chain.id() == target) return true;
+            std::vector<std::string> folders;
+            for (Entry& entry : listFolder(chain.fd())) {
+                if (entry.kind == Entry::Folder) folders.push_back(std::move(entry.name));
+            }
+            pending.push_back(std::move(folders));
+        }
+        entered = false;
+        if (pending.back().empty()) {
+            pending.pop_back();
+            if (pending.size() == 1) return false;
+            chain.leave();
+            continue;
+        }
+        const std::string name = std::move(pending.back().back());
+        pending.back().pop_back();
+        const dev_t device = chain.device();
+        if (chain.fd() < 0 || !chain.enter(name)) continue;
+        if (chain.id() != target && isMountPoint(chain.fd(), device)) {
+            chain.leave();
+            continue;
+        }
+        entered = true;
+    }
+}
+
 FolderChain::FolderChain(int topFd) {
     struct stat st {};
     if (topFd >= 0) fstat(topFd, &st);

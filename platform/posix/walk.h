@@ -52,6 +52,13 @@ bool isMountPoint(int folderFd, dev_t parentDevice);
 // is looked up and no link can mislead it.
 bool withinFolder(int folderFd, FileId top);
 
+// True when the folder `target` lies anywhere in the tree of the open folder
+// `topFd` (itself included), searched downward by identity: it finds a folder
+// however else it is reached (a bind mount elsewhere, say), where going up
+// through ".." would miss it. Links and other file systems are not entered,
+// as the deletes enter none.
+bool treeHolds(int topFd, FileId target);
+
 // The folders from a top folder down to the one being worked on. Only the
 // last few stay open; a folder closed on the way down is opened again by name,
 // starting from the nearest open folder above it, and must still be the same
