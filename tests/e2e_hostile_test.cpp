@@ -264,18 +264,34 @@ TEST_P(Hostile, AFailedCopyIsNoInstall) {
 }
 
 // Drive C is where Wine would put it, or nowhere: a prefix Wine refuses
-// makes nothing anywhere.
+// (not an absolute path, or another user's) makes and deletes nothing anywhere.
 TEST_P(Hostile, APrefixWineRefusesMakesNothing) {
-    for (const char* prefix : {"../wine", "~/.wine", "wine"}) {
+    const std::string wine = (root_ / "wine").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"../wine", "wine: invalid directory ../wine in WINEPREFIX: not an absolute path"},
+        {"~/.wine", "wine: invalid directory ~/.wine in WINEPREFIX: not an absolute path"},
+        {"wine", "wine: invalid directory wine in WINEPREFIX: not an absolute path"},
+        {wine, "wine: '" + wine + "' is not owned by you"},
+        {wine, "wine: '" + wine + "/drive_c' is not owned by you"},
+    };
+    for (const auto& [prefix, message] : cases) {
+        if (message.ends_with("owned by you")) {  // another user's: root can make one
+            fs::create_directories(install());
+            const fs::path foreign = message.find("drive_c") != std::string::npos ? driveC_ : root_ / "wine";
+            if (chown(foreign.c_str(), 65534, 65534) != 0) continue;
+        }
         const auto before = snapshot(root_);
-        const PipedRun launch = runPiped(edition().program, ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "1");
-        EXPECT_TRUE(exitedWithZero(launch.status));
-        EXPECT_NE(launch.err.find(std::string("wine: invalid directory ") + prefix + " in WINEPREFIX: not an absolute path"),
-                  std::string::npos) << launch.err;
-        fs::remove(root_ / "home" / "started");
-        EXPECT_EQ(snapshot(root_), before) << prefix;
-        const PipedRun uninstall = runPiped(edition().program, ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "2x");
-        EXPECT_NE(uninstall.out.find(edition().notFound), std::string::npos) << prefix;
+        for (const char* keys : {"1", "2x"}) {
+            const PipedRun run = runPiped(edition().program, ship_.string(), envWith("WINEPREFIX=" + prefix), keys);
+            EXPECT_TRUE(exitedWithZero(run.status));
+            EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+            if (keys[0] == '2') {
+                EXPECT_NE(run.out.find(edition().notFound), std::string::npos) << prefix;
+            }
+            fs::remove(root_ / "home" / "started");
+            EXPECT_EQ(snapshot(root_), before) << message;
+        }
+        (void)!chown((root_ / "wine").c_str(), getuid(), getgid());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/posix/drive_c.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/posix/walk.h"
 
 namespace tembrel {
 
@@ -30,6 +32,21 @@ DriveC driveCFolder(const char* winePrefix, const char* home) {
     }
     while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
     return {prefix + "/drive_c", ""};
+}
+
+DriveC ownDriveC(DriveC placed) {
+    if (placed.folder.empty()) return placed;
+    const std::string prefix = splitLast(placed.folder).first;
+    struct stat st;
+    Fd top(open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!top) return placed;  // made later, by this user
+    if (fstat(top.fd, &st) != 0 || st.st_uid != getuid()) return {"", "wine: '" + prefix + "' is not owned by you\n"};
+    placed.fd = openat(top.fd, "drive_c", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (placed.fd >= 0 && (fstat(placed.fd, &st) != 0 || st.st_uid != getuid())) {
+        close(placed.fd);
+        return {"", "wine: '" + placed.folder + "' is not owned by you\n"};
+    }
+    return placed;
 }
 
 HostPath mapDosPath(std::string_view dosPath, std::string_view driveC) {

@@ -11,6 +11,7 @@ namespace tembrel {
 struct DriveC {
     std::string folder;   // empty when refused
     std::string refusal;  // the reason, as Wine gives it
+    int fd = -1;          // drive_c where it exists, held open for the program's life
 };
 
 // Off Windows, drive C is Wine's: the folder drive_c of the Wine prefix
@@ -18,6 +19,12 @@ struct DriveC {
 // absolute path (a relative one, or an unexpanded "~") is refused, as Wine
 // refuses it; so is a home folder that is unknown or not absolute.
 DriveC driveCFolder(const char* winePrefix, const char* home);
+
+// Drive C as this user may use it: a prefix, or a drive_c in it, that
+// another user owns is refused as Wine refuses it, so that nothing is made in
+// it and nothing deleted. Where drive_c exists it is opened, and what was
+// checked is what stays open.
+DriveC ownDriveC(DriveC placed);
 
 // A DOS path turned into a host path. Components after `fixed` are still to be
 // matched against the disk ignoring case.

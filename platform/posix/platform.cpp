@@ -35,7 +35,7 @@ public:
     // Drive C is placed once, where Wine places it; programs start from the
     // folder the program starts in, which is kept open.
     explicit PosixPlatform(const CommandTexts& texts)
-        : PosixCommands(Shell{&texts, {driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str())}}, startFolder(),
+        : PosixCommands(Shell{&texts, {ownDriveC(driveCFolder(getenv("WINEPREFIX"), homeFolder().c_str()))}}, startFolder(),
                         open(".", O_PATH | O_DIRECTORY | O_CLOEXEC),
                         [this](CommandOutput& o, bool listed) { emit(o, listed); }),
           texts_(texts), folder_(shipFolder_) {
