@@ -33,9 +33,13 @@ void runDeletes(Platform& platform, const std::string& installFolder) {
 void launch(const Edition& edition, Platform& platform) {
     const std::string folder(edition.folderName);
     const std::string installFolder = installPath(edition);
-    // Anything else standing at the install path (a file, say) is the user's,
-    // not an install: it is left alone and nothing is copied onto it.
-    if (!platform.isDirectory(installFolder) && !platform.exists(installFolder)) {
+    // Anything else standing at the install path (a file, a link that leads
+    // nowhere) is the user's, not an install: it is left alone, nothing is
+    // copied onto it, and the user is told why nothing was installed.
+    const bool installed = platform.isDirectory(installFolder);
+    if (!installed && platform.exists(installFolder)) {
+        platform.write(fillIn(edition.notAFolderAtInstallPath, {installFolder}));
+    } else if (!installed) {
         // Copy only from inside the payload folder: copying from anywhere else
         // would install the wrong files, and the install would then count as done.
         if (platform.changeDirectory(folder)) {
@@ -54,8 +58,12 @@ void launch(const Edition& edition, Platform& platform) {
 void uninstall(const Edition& edition, Platform& platform) {
     const std::string installFolder = installPath(edition);
     if (!platform.isDirectory(installFolder)) {
+        // A link there that leads nowhere goes, and only the link: removed,
+        // it was the whole uninstall.
+        const bool linkRemoved = platform.exists(installFolder) && platform.removeLinks(installFolder) &&
+                                 !platform.exists(installFolder);
         platform.run("cls");
-        writeScreen(platform, edition.uninstallNotFoundScreen);
+        writeScreen(platform, linkRemoved ? edition.uninstallSuccessScreen : edition.uninstallNotFoundScreen);
         platform.run("pause>nul");
         return;
     }

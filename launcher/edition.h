@@ -42,6 +42,7 @@ struct Edition {
     Screen uninstallFailedScreen;      // the install folder is still there after the delete commands
     Screen invalidKeyScreen;
     CommandTexts commandTexts;         // what the command interpreter prints, in this language
+    std::string_view notAFolderAtInstallPath;  // launch: {} the install path, where something else stands
     std::string_view programName;      // "TembrelLaunch"
     std::string_view version;          // "1.002"
     std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder

@@ -137,11 +137,18 @@ TEST_P(EndToEnd, AnyFolderAtTheInstallPathCountsAsInstalled) {
 }
 
 TEST_P(EndToEnd, AFileAtTheInstallPathIsLeftAlone) {
-    writeFile(install(), "not a folder");
-    const PipedRun run = piped("1");
-    EXPECT_TRUE(exitedWithZero(run.status));
-    EXPECT_EQ(readFile(install()), "not a folder");
-    EXPECT_EQ(started(), ship_.string() + "\n");
+    const std::string said = fillIn(edition().edition->notAFolderAtInstallPath, {"c:\\" + folder()});
+    for (const bool link : {false, true}) {
+        if (link) fs::create_symlink(root_ / "nowhere", install());
+        if (!link) writeFile(install(), "not a folder");
+        const PipedRun run = piped("1");
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_EQ(run.out, menu() + said) << link;
+        EXPECT_TRUE(link ? fs::is_symlink(install()) : readFile(install()) == "not a folder");
+        EXPECT_EQ(started(), ship_.string() + "\n");
+        fs::remove(install());
+        fs::remove(root_ / "home" / "started");
+    }
 }
 
 TEST_P(EndToEnd, AMissingPayloadMakesNoInstall) {
@@ -215,12 +222,14 @@ TEST_P(EndToEnd, UninstallRemovesTheInstallFolderAndNothingElse) {
 // and never touches what it points to.
 TEST_P(EndToEnd, ALinkAtTheInstallPathIsRemovedAsALink) {
     writeFile(root_ / "elsewhere" / "QBASIC.EXE", "kept");
-    fs::create_directory_symlink(root_ / "elsewhere", install());
-    const PipedRun run = piped("2x");
-    EXPECT_TRUE(exitedWithZero(run.status));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(install())));
-    EXPECT_EQ(readFile(root_ / "elsewhere" / "QBASIC.EXE"), "kept");
-    EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen));
+    for (const char* target : {"elsewhere", "nowhere"}) {
+        fs::create_symlink(root_ / target, install());
+        const PipedRun run = piped("2x");
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(install()))) << target;
+        EXPECT_EQ(snapshot(root_ / "elsewhere"), (std::map<std::string, std::string>{{"QBASIC.EXE", "file 420 kept"}}));
+        EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen)) << target;
+    }
 }
 
 TEST_P(EndToEnd, NothingToUninstallShowsTheNotFoundScreen) {

@@ -55,6 +55,7 @@ public:
     }
     bool removeLinks(std::string_view path) override {
         log.push_back("unlink:" + std::string(path));
+        if (linksRemovable) otherThings.erase(std::string(path));  // a link there, removed
         return linksRemovable;
     }
     bool changeDirectory(std::string_view path) override {

@@ -82,7 +82,8 @@ TEST_P(FlowTest, LaunchKeys) {
         // No copy from the wrong folder, and no step up out of the program's own folder.
         {"payload missing", false, true, false, {isdir, exists, "chdir:" + folder, "run:dosboxportable.exe"}},
         // A file at the install path is the user's: nothing is copied onto it.
-        {"file at the install path", false, false, true, {isdir, exists, "run:dosboxportable.exe"}},
+        {"file at the install path", false, false, true,
+         {isdir, exists, "write:" + fillIn(edition().notAFolderAtInstallPath, {install()}), "run:dosboxportable.exe"}},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'1', 13, 10}) {
@@ -113,6 +114,7 @@ TEST_P(FlowTest, UninstallKeys) {
         bool linksRemovable;
         std::string enclosed;  // what the install folder holds of the ship folder
         std::vector<std::string> after;
+        bool linkNowhere = false;  // at the install path
     };
     auto report = [&](std::vector<std::string> v, bool withDeletes, Screen shown) {
         if (withDeletes) v.insert(v.end(), deletes.begin(), deletes.end());
@@ -122,7 +124,9 @@ TEST_P(FlowTest, UninstallKeys) {
     const Screen success = edition().uninstallSuccessScreen, failed = edition().uninstallFailedScreen;
     const Case cases[] = {
         {"not installed", {false}, true, "",
-         {isdir, "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
+         {isdir, "exists:" + install(), "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
+        {"a link that leads nowhere", {false}, true, "",
+         {isdir, "exists:" + install(), unlink, "exists:" + install(), "run:cls", screen(success), "run:pause>nul"}, true},
         {"removed", {true, true, false}, true, "", report({isdir, inPayload, inShip, unlink, isdir}, true, success)},
         {"still there after the deletes", {true, true, true}, true, "",
          report({isdir, inPayload, inShip, unlink, isdir}, true, failed)},
@@ -144,6 +148,7 @@ TEST_P(FlowTest, UninstallKeys) {
             fake.directoryAnswers = c.directories;
             fake.linksRemovable = c.linksRemovable;
             if (!c.enclosed.empty()) fake.enclosed.insert(c.enclosed);
+            if (c.linkNowhere) fake.otherThings.insert(install());
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key)};
             expected.insert(expected.end(), c.after.begin(), c.after.end());
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;

@@ -109,6 +109,7 @@ const Edition englishEdition{
         .linkNotRemovable = "a link that cannot be removed; nothing is deleted through it",
         .wineMissing = "it is a Windows program and wine is not installed",
     },
+    .notAFolderAtInstallPath = "Tembrel is not installed: something other than a folder stands at {}; it is left alone.\n",
     .programName = "TembrelLaunch",
     .version = "1.002",
     .usage = "Usage: TembrelLaunch [--help | --version]\n"

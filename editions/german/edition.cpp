@@ -114,6 +114,7 @@ const Edition germanEdition{
         .linkNotRemovable = "ein symbolischer Link oder Verbindungspunkt, der sich nicht entfernen l\204sst; nichts wird durch ihn gel\224scht",
         .wineMissing = "es ist ein Windows-Programm, und wine ist nicht installiert",
     },
+    .notAFolderAtInstallPath = "Tembrelo ist nicht installiert: unter {} steht etwas anderes als ein Ordner; es bleibt unber\201hrt.\n",
     .programName = "TembreloStart",
     .version = "1.002",
     .usage = "Aufruf: TembreloStart [--help | --version]\n"
