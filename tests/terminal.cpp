@@ -1,6 +1,10 @@
 #include "tests/terminal.h"
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -9,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -143,6 +148,17 @@ PipedRun runPiped(const std::string& program, const std::string& folder, const s
             close(gone[1]);
         }
         if (options.nonBlockingInput) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+        if (options.noStatx) {
+            struct sock_filter filter[] = {
+                BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_statx, 0, 1),
+                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            };
+            struct sock_fprog program = {sizeof filter / sizeof filter[0], filter};
+            if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+                _exit(126);
+        }
         if (options.prelude.empty()) execIn({program}, folder, env);
         execIn({"/bin/sh", "-c", options.prelude + "; exec \"$0\"", program}, folder, env);
     }

@@ -61,6 +61,7 @@ struct PipedOptions {
     bool closedOutput = false;      // standard output is a pipe nobody reads: its reader is gone
     bool nonBlockingInput = false;  // standard input is left non-blocking
     int inputDelayMs = 0;           // the keys arrive only after this long
+    bool noStatx = false;           // statx fails with ENOSYS, as on kernels before 4.11
 };
 PipedRun runPiped(const std::string& program, const std::string& folder, const std::vector<std::string>& env,
                   const std::string& input, const PipedOptions& options = {});

@@ -1,12 +1,15 @@
+// Folder walks on the POSIX platform: listings, identities, mounts, and a
+// chain of open folders down a tree.
+
 #include "platform/posix/walk.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace tembrel {
@@ -50,16 +53,48 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
     return entries;
 }
 
+namespace {
+
+// The ID of the mount the open file lies on, or -1 where the kernel tells
+// none: from its file handle (2.6.39), else from its descriptor's details
+// in /proc (3.15).
+long mountIdOf(int fd) {
+    struct {
+        file_handle head;
+        unsigned char bytes[MAX_HANDLE_SZ];
+    } handle;
+    handle.head.handle_bytes = MAX_HANDLE_SZ;
+    int id;
+    if (name_to_handle_at(fd, "", &handle.head, &id, AT_EMPTY_PATH) == 0) return id;
+    const int info = open(("/proc/self/fdinfo/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC);
+    if (info < 0) return -1;
+    char text[512];
+    const ssize_t n = read(info, text, sizeof text - 1);
+    close(info);
+    if (n <= 0) return -1;
+    text[n] = '\0';
+    const char* at = std::strstr(text, "mnt_id:");
+    return at != nullptr ? std::strtol(at + 7, nullptr, 10) : -1;
+}
+
+}  // namespace
+
 bool isMountPoint(int folderFd, dev_t parentDevice) {
     struct statx sx;
-    if (statx(folderFd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &sx) == 0) {
-        // A bind mount from the same file system keeps the device number: only
-        // the kernel's mark tells it apart.
-        if (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-        return makedev(sx.stx_dev_major, sx.stx_dev_minor) != parentDevice;
-    }
+    // A bind mount from the same file system keeps the device number: only
+    // the kernel's mark (5.8) tells it apart, or else the mount's ID, which
+    // differs from that of the folder above ("..", which from a mount's root
+    // leads to the folder it is mounted on).
+    if (statx(folderFd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     struct stat st;
-    return fstat(folderFd, &st) != 0 || st.st_dev != parentDevice;
+    if (fstat(folderFd, &st) != 0 || st.st_dev != parentDevice) return true;
+    Fd up(openat(folderFd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const long here = mountIdOf(folderFd);
+    const long above = up ? mountIdOf(up.fd) : -1;
+    // Where neither can be told, it counts as a mount: left alone.
+    return here < 0 || above < 0 || here != above;
 }
 
 bool withinFolder(int folderFd, FileId top) {
