@@ -42,7 +42,8 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
         &CommandTexts::cannotStart, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
         &CommandTexts::linkLeadsNowhere, &CommandTexts::linkToOtherThing, &CommandTexts::copiedAlready,
         &CommandTexts::copiedInItsPlace, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
-        &CommandTexts::shipFolderLeftAlone,        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing
+        &CommandTexts::shipFolderLeftAlone,        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing, &CommandTexts::notAFileOrFolder,
+        &CommandTexts::interpreterMissing, &CommandTexts::interpreterLineCr
     };
     static_assert(sizeof fields / sizeof fields[0] * sizeof(std::string_view) == sizeof(CommandTexts),
                   "every text is converted");

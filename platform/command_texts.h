@@ -40,6 +40,9 @@ struct CommandTexts {
     std::string_view shipFolderLeftAlone; // the running program's own folder, met by a delete
     std::string_view linkNotRemovable;    // a link the platform cannot remove
     std::string_view wineMissing;         // for cannotStart: a Windows program, and no wine to run it
+    std::string_view notAFileOrFolder;    // a device, FIFO or socket in the copy
+    std::string_view interpreterMissing;  // for cannotStart: the interpreter a script's #! line names is not there
+    std::string_view interpreterLineCr;   // for cannotStart: that line ends in a carriage return
 };
 
 // `text` with each "{}" replaced by the next of `values`; a "{}" beyond the

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <iostream>
@@ -59,6 +60,7 @@ TEST_P(Hostile, PayloadsInstallOnlyWhatIsSafe) {
         }
     }
     writeFile(p / "c13" / "leaf", "leaf");
+    mkfifo((p / "fifo").c_str(), 0644);
     const int sparse = open((p / "sparse").c_str(), O_WRONLY | O_CREAT, 0644);
     EXPECT_EQ(pwrite(sparse, "!", 1, 64 << 20), 1);
     close(sparse);
@@ -80,7 +82,8 @@ TEST_P(Hostile, PayloadsInstallOnlyWhatIsSafe) {
     EXPECT_EQ(installed.at("c13/leaf"), "file 416 leaf");
     EXPECT_LT(installed.size(), 60u) << "each folder once";
     for (const auto& [name, why] : {std::pair{"secret", texts().linkLeadsOut}, {"passwd", texts().linkLeadsOut},
-                                    {"c1\\a", texts().copiedInItsPlace}, {"c12\\b", texts().copiedInItsPlace}})
+                                    {"c1\\a", texts().copiedInItsPlace}, {"c12\\b", texts().copiedInItsPlace},
+                                    {"fifo", texts().notAFileOrFolder}})
         EXPECT_NE(run.err.find(fillIn(texts().skipped, {name, why})), std::string::npos) << name << "\n" << run.err;
     struct stat st {};
     if (lstat((p / "sparse").c_str(), &st) == 0 && st.st_blocks < 2048) {  // the file system keeps holes

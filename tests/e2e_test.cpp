@@ -179,11 +179,22 @@ TEST_P(EndToEnd, AWindowsEmulatorRunsThroughWine) {
     EXPECT_EQ(started(), "");
 }
 
+// A starter that is missing or cannot run is named, with the reason.
 TEST_P(EndToEnd, AMissingEmulatorStillEndsWithZero) {
-    fs::remove(ship_ / "dosboxportable.exe");
-    const PipedRun run = piped("1");
-    EXPECT_TRUE(exitedWithZero(run.status));
-    EXPECT_NE(run.err.find(fillIn(texts().notRecognized, {"dosboxportable.exe"})), std::string::npos) << run.err;
+    const std::string starter = "dosboxportable.exe";
+    const std::pair<const char*, std::string> cases[] = {
+        {"#!/bin/sh\r\necho\r\n", fillIn(texts().cannotStart, {starter, texts().interpreterLineCr})},
+        {"#!/nonexistent/sh\n", fillIn(texts().cannotStart, {starter, texts().interpreterMissing})},
+        {nullptr, fillIn(texts().notRecognized, {starter})},
+    };
+    for (const auto& [script, said] : cases) {
+        fs::remove(ship_ / starter);
+        if (script != nullptr) writeFile(ship_ / starter, script);
+        if (script != nullptr) fs::permissions(ship_ / starter, fs::perms::owner_all);
+        const PipedRun run = piped("1");
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+    }
 }
 
 TEST_P(EndToEnd, UninstallRemovesTheInstallFolderAndNothingElse) {

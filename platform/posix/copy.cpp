@@ -119,6 +119,8 @@ private:
                 }
             } else if (entry.kind == Entry::Link) {
                 followLink(src, dst, name);
+            } else if (wildcardMatch(pattern_, name)) {
+                skip(texts_.notAFileOrFolder);
             }
         }
     }

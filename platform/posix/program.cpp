@@ -41,6 +41,20 @@ bool isProgram(int folderFd, const std::string& name) {
            (faccessat(folderFd, name.c_str(), X_OK, 0) == 0 || isWindowsProgram(folderFd, name));
 }
 
+// Why a program that is there did not start. "No such file or directory"
+// for a script means the interpreter its "#!" line names: one ending in a
+// carriage return (a script saved with Windows line ends) is named as such.
+std::string whyNotStarted(int folderFd, const std::string& name, int error, const CommandTexts& texts) {
+    Fd f(openat(folderFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    char head[256];
+    const ssize_t n = error == ENOENT && f ? read(f.fd, head, sizeof head) : 0;
+    const std::string_view line(head, n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (!line.starts_with("#!")) return errorText(error);
+    const std::size_t end = line.find('\n');
+    return std::string(end != std::string_view::npos && end > 0 && line[end - 1] == '\r' ? texts.interpreterLineCr
+                                                                                       : texts.interpreterMissing);
+}
+
 }  // namespace
 
 void keepRunningOnWriteFailures() {
@@ -140,7 +154,7 @@ bool runProgram(const std::string& shipFolder, int shipFd, const std::string& na
     if (failure[0] >= 0) close(failure[0]);
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGQUIT, &oldQuit, nullptr);
-    if (cause != 0) output.err += fillIn(texts.cannotStart, {name, errorText(cause)});
+    if (cause != 0) output.err += fillIn(texts.cannotStart, {name, whyNotStarted(shipFd, name, cause, texts)});
     return cause == 0;
 }
 
