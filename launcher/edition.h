@@ -41,6 +41,7 @@ struct Edition {
     Screen uninstallNotFoundScreen;
     Screen uninstallFailedScreen;      // the install folder is still there after the delete commands
     Screen invalidKeyScreen;
+    Screen payloadMissingScreen;       // launch found no payload folder: nothing is installed
     CommandTexts commandTexts;         // what the command interpreter prints, in this language
     std::string_view programName;      // "TembrelLaunch"
     std::string_view version;          // "1.002"

@@ -149,6 +149,7 @@ TEST_P(EndToEnd, AMissingPayloadMakesNoInstall) {
     const PipedRun run = piped("1");
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_FALSE(fs::exists(install()));
+    EXPECT_NE(run.out.find(screenText(edition().edition->payloadMissingScreen)), std::string::npos) << run.out;
     EXPECT_EQ(started(), ship_.string() + "\n") << "the emulator is still started from the ship folder";
 }
 
