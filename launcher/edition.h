@@ -46,6 +46,8 @@ struct Edition {
     std::string_view programName;      // "TembrelLaunch"
     std::string_view version;          // "1.002"
     std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder
+    std::string_view noDriveC;         // usage's line with "{}" where drive C has no folder; "{}" is why
+    std::string_view badOption;        // an option not taken (ASCII); "{}" the name, the option, the name
 };
 
 }  // namespace tembrel

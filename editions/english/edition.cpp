@@ -124,6 +124,8 @@ const Edition englishEdition{
              "  3, Esc     leave\n"
              "\n"
              "Drive C is Wine's: {}\n",
+    .noDriveC = "There is no drive C, as Wine would not start: \"{}\"\n",
+    .badOption = "{}: unrecognized option '{}'\nTry '{} --help' for more information.\n",
 };
 
 }  // namespace tembrel

@@ -131,6 +131,8 @@ const Edition germanEdition{
              "  3, Esc       beenden\n"
              "\n"
              "Laufwerk C ist das von Wine: {}\n",
+    .noDriveC = "Es gibt kein Laufwerk C, da Wine so nicht startet: \"{}\"\n",
+    .badOption = "{}: unbekannte Option '{}'\nWeitere Informationen mit '{} --help'.\n",
 };
 
 }  // namespace tembrel
