@@ -50,6 +50,9 @@ void launch(const Edition& edition, Platform& platform) {
                 runDeletes(platform, installFolder);
             }
             platform.changeDirectory("..");
+        } else {
+            // Said aloud: the emulator then starts with nothing installed.
+            writeScreen(platform, edition.payloadMissingScreen);
         }
     }
     platform.run("dosboxportable.exe");

@@ -41,11 +41,14 @@ struct Edition {
     Screen uninstallNotFoundScreen;
     Screen uninstallFailedScreen;      // the install folder is still there after the delete commands
     Screen invalidKeyScreen;
+    Screen payloadMissingScreen;       // launch found no payload folder: nothing is installed
     CommandTexts commandTexts;         // what the command interpreter prints, in this language
     std::string_view notAFolderAtInstallPath;  // launch: {} the install path, where something else stands
     std::string_view programName;      // "TembrelLaunch"
     std::string_view version;          // "1.002"
     std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder
+    std::string_view noDriveC;         // usage's line with "{}" where drive C has no folder; "{}" is why
+    std::string_view badOption;        // an option not taken (ASCII); "{}" the name, the option, the name
 };
 
 }  // namespace tembrel

@@ -6,7 +6,8 @@
 namespace tembrel {
 
 int programMain(const Edition& edition, int argc, char** argv) {
-    const ProgramInfo program{edition.programName, edition.version, edition.usage};
+    const ProgramInfo program{edition.programName, edition.version, edition.usage, edition.noDriveC,
+                              edition.badOption};
     return platformMain(program, edition.commandTexts, argc, argv,
                         [&edition](Platform& platform) { return runLauncher(edition, platform); });
 }

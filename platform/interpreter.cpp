@@ -39,7 +39,18 @@ bool xcopy(const CommandLine& c, CommandHost& host, const CommandTexts& texts) {
 bool del(const CommandLine& c, CommandHost& host, const CommandTexts& texts) {
     std::string folder;
     if (c.args.size() != 1 || !operandFolder(c.args[0], folder)) return syntaxError(host, texts);
-    return host.deleteFiles(folder, c.has('s'), !c.outputToNul);
+    switch (host.deleteFiles(folder, c.has('s'), !c.outputToNul)) {
+    case Deleted::All:
+        return true;
+    case Deleted::NotAll:
+        return false;
+    case Deleted::NoneFound:
+        break;
+    }
+    // Only a delete that found nothing says it found nothing; one that found
+    // files and left some has named those.
+    host.say(texts.couldNotFind, c.args[0], true);
+    return false;
 }
 
 bool rd(const CommandLine& c, CommandHost& host, const CommandTexts& texts) {

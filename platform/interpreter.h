@@ -21,6 +21,10 @@ struct CopySwitches {
 // How a program start went.
 enum class Start { Started, Missing, Failed };
 
+// How a del went: every file it found is deleted; it found none (no such
+// folder, or no file in it); or something is left, which the host named.
+enum class Deleted { All, NoneFound, NotAll };
+
 // What a platform does for the interpreter. Paths are DOS paths as the line
 // gives them ("c:\Tembrel", "."); each host resolves them its own way. A
 // `listed` of false (">nul") drops a command's listing, never its errors.
@@ -37,7 +41,8 @@ public:
     // something could not be copied.
     virtual bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) = 0;
     // Deletes the files in the folder, with `subfolders` in its subfolders too.
-    virtual bool deleteFiles(std::string_view folder, bool subfolders, bool listed) = 0;
+    // Says nothing when it finds none: the front does.
+    virtual Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) = 0;
     // Removes the folder; with `everything`, all it holds too.
     virtual bool removeTree(std::string_view folder, bool everything, bool listed) = 0;
     // Starts the program the line names, and waits for it. Missing: there is

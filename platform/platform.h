@@ -56,6 +56,8 @@ struct ProgramInfo {
     std::string_view name;     // "TembrelLaunch"
     std::string_view version;  // "1.002"
     std::string_view usage;    // --help; "{}" is drive C's folder
+    std::string_view noDriveC;   // instead of usage's line with "{}" where drive C has none; "{}" is why
+    std::string_view badOption;  // an option not taken; "{}" the name, the option, the name again
 };
 
 // A program's entry on this platform, defined by each platform: makes the

@@ -156,6 +156,7 @@ TEST_P(EndToEnd, AMissingPayloadMakesNoInstall) {
     const PipedRun run = piped("1");
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_FALSE(fs::exists(install()));
+    EXPECT_NE(run.out.find(screenText(edition().edition->payloadMissingScreen)), std::string::npos) << run.out;
     EXPECT_EQ(started(), ship_.string() + "\n") << "the emulator is still started from the ship folder";
 }
 
@@ -263,6 +264,10 @@ TEST_P(EndToEnd, AFolderThatCannotBeRemovedIsReportedAsSuch) {
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_TRUE(fs::exists(install() / "locked.txt"));
     EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen));
+    // del and rd each name the file they left by its path; neither says it found nothing.
+    const std::string left = "c:\\" + folder() + "\\locked.txt - ";
+    EXPECT_NE(run.err.find(left), run.err.rfind(left)) << run.err;
+    EXPECT_EQ(run.err.find(fillIn(texts().couldNotFind, {"c:\\" + folder() + "\\*.*"})), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, EndToEnd, ::testing::Values(english, german),

@@ -80,7 +80,8 @@ TEST_P(FlowTest, LaunchKeys) {
         {"first launch", false, false, false,
          {isdir, exists, "chdir:" + folder, xcopy, "chdir:..", "run:dosboxportable.exe"}},
         // No copy from the wrong folder, and no step up out of the program's own folder.
-        {"payload missing", false, true, false, {isdir, exists, "chdir:" + folder, "run:dosboxportable.exe"}},
+        {"payload missing", false, true, false,
+         {isdir, exists, "chdir:" + folder, screen(edition().payloadMissingScreen), "run:dosboxportable.exe"}},
         // A file at the install path is the user's: nothing is copied onto it.
         {"file at the install path", false, false, true,
          {isdir, exists, "write:" + fillIn(edition().notAFolderAtInstallPath, {install()}), "run:dosboxportable.exe"}},

@@ -27,9 +27,11 @@ public:
                (s.emptyFolders ? " e" : "") + (s.hidden ? " h" : "") + (listed ? "" : " nul") + ";";
         return true;
     }
-    bool deleteFiles(std::string_view folder, bool subfolders, bool listed) override {
+    // Folders named "empty..." hold no file, "held..." one that stays.
+    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override {
         log += "delete " + std::string(folder) + (subfolders ? " s" : "") + (listed ? "" : " nul") + ";";
-        return true;
+        if (folder.starts_with("c:\\empty")) return Deleted::NoneFound;
+        return folder.starts_with("c:\\held") ? Deleted::NotAll : Deleted::All;
     }
     bool removeTree(std::string_view folder, bool everything, bool listed) override {
         log += "remove " + std::string(folder) + (everything ? " s" : "") + (listed ? "" : " nul") + ";";
@@ -62,6 +64,8 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
         {"xcopy *.*", "error The syntax of the command is incorrect.\n", false},
         {"del c:\\Tembrel\\*.* /s /q", "delete c:\\Tembrel s;", true},
         {"erase c:\\T", "delete c:\\T;", true},
+        {"del c:\\empty\\*.* /s /q", "delete c:\\empty s;error Could Not Find c:\\empty\\*.*\n", false},
+        {"del c:\\held\\*.* /s /q", "delete c:\\held s;", false},
         {"del c:\\T\\a?.txt /q", "error The syntax of the command is incorrect.\n", false},
         {"del", "error The syntax of the command is incorrect.\n", false},
         {"rd c:\\Tembrel /s /q", "remove c:\\Tembrel s;", true},

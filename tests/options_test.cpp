@@ -1,5 +1,5 @@
 // The native programs' command-line options: they answer and end, touching
-// nothing; any other argument leaves the menu as it is.
+// nothing; any other argument is refused, with status 2 and no menu.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -16,19 +16,23 @@ namespace {
 
 struct Answer {
     std::string out;
+    std::string err;
     int status;
 };
 
-// Runs the program in an empty folder with an empty home and no Wine prefix,
-// with `keys` as its input.
-Answer runIn(const fs::path& folder, const std::string& command, const std::string& keys = "") {
+// Runs the program in an empty folder with an empty home and the environment
+// `env`, with `keys` as its input.
+Answer runIn(const fs::path& folder, const std::string& command, const std::string& keys, const std::string& env) {
+    const std::string errors = folder.string() + ".err";
     const std::string line = "cd '" + folder.string() + "' && printf '" + keys + "' | env -i HOME='" +
-                             folder.string() + "' LANG=C.UTF-8 " + command + " 2>&1";
-    Answer answer{"", -1};
+                             folder.string() + "' LANG=C.UTF-8 " + env + " " + command + " 2>'" + errors + "'";
+    Answer answer{"", "", -1};
     FILE* pipe = popen(line.c_str(), "r");
     char buffer[4096];
     while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) answer.out.append(buffer, n);
     answer.status = pclose(pipe);
+    answer.err = readFile(errors);
+    fs::remove(errors);
     return answer;
 }
 
@@ -38,22 +42,36 @@ TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
         const char* option;
         std::string starts;    // how the answer begins
         std::string contains;  // what else it must say
+        std::string err = "";  // the whole error output; a refused option gets status 2
+        const char* env = "";
     };
+    const std::string refused = "wine: invalid directory w in WINEPREFIX: not an absolute path";
+    const std::string tryHelp = "\nTry 'TembrelLaunch --help' for more information.\n";
     const Case cases[] = {
         {TEMBREL_LAUNCH, "--version", "TembrelLaunch 1.002\n", ""},
-        {TEMBRELO_START, "--version", "TembreloStart 1.002\n", ""},
+        {TEMBRELO_START, "-V", "TembreloStart 1.002\n", ""},
         {TEMBREL_LAUNCH, "--help", "Usage: TembrelLaunch", "/.wine/drive_c\n"},
-        {TEMBRELO_START, "--help", "Aufruf: TembreloStart", "C:\\Tembrelo l\u00f6schen"},
-        // Anything else is no option: the menu shows, and the key given ends it.
-        {TEMBREL_LAUNCH, "--other", " \n----", "you want: "},
+        {TEMBRELO_START, "-h", "Aufruf: TembreloStart", "C:\\Tembrelo l\u00f6schen"},
+        // No drive C: one sentence says why, in place of its folder.
+        {TEMBREL_LAUNCH, "--help", "Usage:", "leave\n\nThere is no drive C, as Wine would not start: \"" + refused + "\"\n",
+         "", "WINEPREFIX=w"},
+        {TEMBRELO_START, "--help", "Aufruf:", "beenden\n\nEs gibt kein Laufwerk C, da Wine so nicht startet: \"" +
+         refused + "\"\n", "", "WINEPREFIX=w"},
+        // Anything else is refused, and no menu shows.
+        {TEMBREL_LAUNCH, "--hlep", "", "", "TembrelLaunch: unrecognized option '--hlep'" + tryHelp},
+        {TEMBREL_LAUNCH, "--help=x", "", "", "TembrelLaunch: unrecognized option '--help=x'" + tryHelp},
+        {TEMBRELO_START, "-x", "", "",
+         "TembreloStart: unbekannte Option '-x'\nWeitere Informationen mit 'TembreloStart --help'.\n"},
     };
     char pattern[] = "/tmp/launcher-options-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
     for (const Case& c : cases) {
-        const Answer answer = runIn(folder, std::string(c.program) + " " + c.option, "3");
-        EXPECT_TRUE(WIFEXITED(answer.status) && WEXITSTATUS(answer.status) == 0) << c.option;
+        const Answer answer = runIn(folder, std::string(c.program) + " " + c.option, "3", c.env);
+        EXPECT_TRUE(WIFEXITED(answer.status) && WEXITSTATUS(answer.status) == (c.err.empty() ? 0 : 2)) << c.option;
         EXPECT_EQ(answer.out.substr(0, c.starts.size()), c.starts) << answer.out;
         EXPECT_NE(answer.out.find(c.contains), std::string::npos) << answer.out;
+        EXPECT_EQ(answer.err, c.err) << c.option;
+        EXPECT_TRUE(c.err.empty() || answer.out.empty()) << answer.out;
         EXPECT_TRUE(fs::is_empty(folder)) << c.option << " made something";
     }
     fs::remove_all(folder);

@@ -183,7 +183,7 @@ TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
     EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
 }
 
-TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
+TEST_F(ShellTest, RdAndDelReportWhatTheyCannotRemoveOrFind) {
     writeFile(c("file"), "x");
     fs::create_directories(c("full/sub"));
     struct Case {
@@ -194,6 +194,8 @@ TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
         {"rd c:\\missing /s /q", "The system cannot find the file specified.\n"},
         {"rd c:\\file /s /q", "The directory name is invalid.\n"},
         {"rd c:\\full", "The directory is not empty.\n"},
+        {"del c:\\missing\\*.* /s /q", "Could Not Find c:\\missing\\*.*\n"},
+        {"del c:\\full\\*.* /s /q", "Could Not Find c:\\full\\*.*\n"},
     };
     for (const Case& k : cases) EXPECT_EQ(run(k.line).err, k.error) << k.line;
     EXPECT_EQ(readFile(c("file")), "x");

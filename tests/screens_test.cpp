@@ -166,6 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                    englishEdition.invalidKeyScreen,
                    {{"\n\nTHIS PROGRAM IS NOT LIKELY TO HACKING !!!\n\n", 45},
                     {"To exit the program, press any key.\n\n", 37}}},
+        ScreenCase{"EnglishPayloadMissing",
+                   englishEdition.payloadMissingScreen,
+                   {{"\nNo Tembrel folder where this program was started, so nothing is installed.\n", 76}}},
         ScreenCase{"GermanUninstallSuccess",
                    germanEdition.uninstallSuccessScreen,
                    {{" \n", 2},
@@ -201,7 +204,10 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"GermanInvalidKey",
                    germanEdition.invalidKeyScreen,
                    {{"\n\nDIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!\n\n", 53},
-                    {"Zum Beenden eine beliebige Taste dr\201cken.\n\n", 43}}}),
+                    {"Zum Beenden eine beliebige Taste dr\201cken.\n\n", 43}}},
+        ScreenCase{"GermanPayloadMissing",
+                   germanEdition.payloadMissingScreen,
+                   {{"\nIm Programmordner fehlt der Ordner Tembrelo, darum wird nichts installiert.\n", 77}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -65,6 +65,10 @@ constexpr Text uninstallFailed[] = {
     {"To exit the program, press any key\n"},
 };
 
+constexpr Text payloadMissing[] = {
+    {"\nNo Tembrel folder where this program was started, so nothing is installed.\n"},
+};
+
 constexpr Text invalidKey[] = {
     {"\n\nTHIS PROGRAM IS NOT LIKELY TO HACKING !!!\n\n"},
     {"To exit the program, press any key.\n\n"},
@@ -80,6 +84,7 @@ const Edition englishEdition{
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
     .invalidKeyScreen = invalidKey,
+    .payloadMissingScreen = payloadMissing,
     .commandTexts = {
         .filesCopied = "{} File(s) copied\n",
         .notRecognized = "'{}' is not recognized as an internal or external command,\noperable program or batch file.\n",
@@ -124,6 +129,8 @@ const Edition englishEdition{
              "  3, Esc     leave\n"
              "\n"
              "Drive C is Wine's: {}\n",
+    .noDriveC = "There is no drive C, as Wine would not start: \"{}\"\n",
+    .badOption = "{}: unrecognized option '{}'\nTry '{} --help' for more information.\n",
 };
 
 }  // namespace tembrel

@@ -70,6 +70,10 @@ constexpr Text uninstallFailed[] = {
     {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n"},
 };
 
+constexpr Text payloadMissing[] = {
+    {"\nIm Programmordner fehlt der Ordner Tembrelo, darum wird nichts installiert.\n"},
+};
+
 constexpr Text invalidKey[] = {
     {"\n\nDIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!\n\n"},
     {"Zum Beenden eine beliebige Taste dr\201cken.\n\n"},
@@ -85,6 +89,7 @@ const Edition germanEdition{
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
     .invalidKeyScreen = invalidKey,
+    .payloadMissingScreen = payloadMissing,
     .commandTexts = {
         .filesCopied = "{} Datei(en) kopiert\n",
         .notRecognized = "Der Befehl \"{}\" ist entweder falsch geschrieben oder\nkonnte nicht gefunden werden.\n",
@@ -131,6 +136,8 @@ const Edition germanEdition{
              "  3, Esc       beenden\n"
              "\n"
              "Laufwerk C ist das von Wine: {}\n",
+    .noDriveC = "Es gibt kein Laufwerk C, da Wine so nicht startet: \"{}\"\n",
+    .badOption = "{}: unbekannte Option '{}'\nWeitere Informationen mit '{} --help'.\n",
 };
 
 }  // namespace tembrel

@@ -12,11 +12,11 @@ PosixCommands::~PosixCommands() {
 }
 
 template <class Body>
-bool PosixCommands::command(bool listed, Body body) {
+auto PosixCommands::command(bool listed, Body body) {
     CommandOutput output;
     output.utf8 = namesInUtf8();
     output.progress = [this, listed](CommandOutput& o) { emit_(o, listed); };
-    const bool done = body(output);
+    const auto done = body(output);
     emit_(output, listed);
     return done;
 }
@@ -31,7 +31,7 @@ bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, Cop
     return command(listed, [&](CommandOutput& o) { return xcopyCommand(folder, dest, switches, shell_, o); });
 }
 
-bool PosixCommands::deleteFiles(std::string_view folder, bool subfolders, bool listed) {
+Deleted PosixCommands::deleteFiles(std::string_view folder, bool subfolders, bool listed) {
     return command(listed, [&](CommandOutput& o) { return delCommand(folder, subfolders, shell_, o); });
 }
 

@@ -58,7 +58,7 @@ public:
 
     void say(std::string_view text, std::string_view name, bool error) override;
     bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
-    bool deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
+    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
     bool removeTree(std::string_view folder, bool everything, bool listed) override;
     Start startProgram(const CommandLine& command) override;
 
@@ -72,7 +72,7 @@ protected:
 
 private:
     template <class Body>
-    bool command(bool listed, Body body);
+    auto command(bool listed, Body body);
 
     Emit emit_;
 };
@@ -84,11 +84,11 @@ private:
 // None of them ever follows a symbolic link out of the folder it works on,
 // and del and rd never enter another file system mounted at or inside it.
 // Each walks a tree of any depth with an explicit stack. Each returns false
-// when it could not do all it was asked; a link deliberately skipped is no
-// failure.
+// (del: NotAll) when it could not do all it was asked; a link deliberately
+// skipped is no failure.
 bool xcopyCommand(std::string_view folder, std::string_view dest, CopySwitches switches, Shell& shell,
                   CommandOutput& output);
-bool delCommand(std::string_view folder, bool subfolders, Shell& shell, CommandOutput& output);
+Deleted delCommand(std::string_view folder, bool subfolders, Shell& shell, CommandOutput& output);
 bool rdCommand(std::string_view folder, bool everything, Shell& shell, CommandOutput& output);
 
 // Finds a program as the interpreter does: only in the ship folder (open as

@@ -34,9 +34,9 @@ public:
 
     // Deletes the entries that match `pattern` in the chain's folder and,
     // with `recurse`, below it: only files, or everything when removing
-    // folders too. Returns how many files were deleted.
+    // folders too. Returns how many files matched, deleted or not.
     int run(FolderChain& chain, const std::string& pattern, bool recurse, bool removeFolders) {
-        int deleted = 0;
+        int matched = 0;
         push(chain);
         while (!frames_.empty()) {
             Frame& frame = frames_.back();
@@ -50,14 +50,11 @@ public:
             if (entry.kind == Entry::Folder) {
                 if (recurse && enter(chain, entry.name)) push(chain);
             } else if (removeFolders || wildcardMatch(pattern, entry.name)) {
-                if (removeEntry(chain.fd(), entry.name, 0)) {
-                    ++deleted;
-                } else {
-                    report(errorText(errno));
-                }
+                ++matched;
+                if (!removeEntry(chain.fd(), entry.name, 0)) report(errorText(errno));
             }
         }
-        return deleted;
+        return matched;
     }
 
     // Reports what could not be removed, and why; its folder then cannot go.
@@ -146,31 +143,36 @@ int openGivenFolder(const std::string& path, std::string_view& why, const Shell&
     return -1;
 }
 
+// A folder that is not there holds nothing to delete; one that is there but
+// cannot be looked into is reported, with why (errno's).
+Deleted notOpened(const std::string& shown, const Shell& shell, CommandOutput& output) {
+    const int cause = errno;
+    if (cause == ENOENT || cause == ENOTDIR) return Deleted::NoneFound;
+    Deleter(shell, output, shown).report(errorText(cause));
+    return Deleted::NotAll;
+}
+
 }  // namespace
 
-bool delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
-    const CommandTexts& texts = *shell.texts;
+Deleted delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
     const std::string arg(folderPath);
     std::string path;
-    if (!shell.hostPath(arg, path, output.err)) return false;
+    if (!shell.hostPath(arg, path, output.err)) return Deleted::NotAll;
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        output.err += fillIn(texts.couldNotFind, {arg});
-        return false;
-    }
+    if (lstat(path.c_str(), &st) != 0) return notOpened(arg, shell, output);
+    if (!S_ISDIR(st.st_mode)) return Deleted::NoneFound;
     std::string_view why;
-    FolderChain chain(openGivenFolder(path, why, shell));
-    if (!why.empty()) {
+    const int fd = openGivenFolder(path, why, shell);
+    if (fd < 0 && why.empty()) return notOpened(arg, shell, output);
+    if (fd < 0) {
         Deleter(shell, output, arg).report(why);
-        return false;
+        return Deleted::NotAll;
     }
-    if (chain.fd() < 0) {
-        output.err += fillIn(texts.couldNotFind, {arg});
-        return false;
-    }
-    Deleter deleter(shell, output, "");
-    deleter.run(chain, "*", subfolders, false);
-    return !deleter.failed();
+    FolderChain chain(fd);
+    Deleter deleter(shell, output, arg);
+    const int matched = deleter.run(chain, "*", subfolders, false);
+    if (deleter.failed()) return Deleted::NotAll;
+    return matched == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
 bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, CommandOutput& output) {

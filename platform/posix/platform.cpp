@@ -21,6 +21,7 @@
 #include "platform/posix/commands.h"
 #include "platform/posix/keys.h"
 #include "platform/posix/names.h"
+#include "platform/posix/options.h"
 #include "platform/posix/terminal.h"
 #include "platform/posix/walk.h"
 
@@ -63,13 +64,17 @@ public:
         }
     }
 
-    // A file name, shown as the terminal can show it safely.
-    void writeName(std::string_view name) { pending_ += shownName(name, utf8()); }
-    // Drive C's folder, or why it has none.
-    const std::string& driveC() const {
-        const DriveC& driveC = shell_.drive.driveC;
-        return driveC.folder.empty() ? driveC.refusal : driveC.folder;
+    // The text, its "{}" filled with a name shown as the terminal can show it
+    // safely.
+    void writeFilled(std::string_view text, std::string_view name) {
+        const std::size_t mark = text.find("{}");
+        write(text.substr(0, mark));
+        if (mark == std::string_view::npos) return;
+        pending_ += shownName(name, utf8());
+        write(text.substr(mark + 2));
     }
+    // Drive C's folder, or why it has none.
+    const DriveC& driveC() const { return shell_.drive.driveC; }
 
     int readKey() override {
         if (!isatty(STDIN_FILENO)) {
@@ -254,19 +259,25 @@ private:
 }  // namespace
 
 // --help and --version answer and end, touching nothing; any other argument
-// is ignored, and the menu shows as always.
+// is refused before anything is set up.
 int platformMain(const ProgramInfo& program, const CommandTexts& texts, int argc, char** argv,
                  const std::function<int(Platform&)>& launcher) {
-    const std::string_view option = argc > 1 ? argv[1] : "";
+    std::string_view option;
+    if (!takeOption(argc, argv, option)) return refuseOption(program, option);
     PosixPlatform platform(texts);
     if (option == "--version") {
         platform.write(std::string(program.name) + " " + std::string(program.version) + "\n");
     } else if (option == "--help") {
+        const DriveC& driveC = platform.driveC();
         const std::size_t mark = program.usage.find("{}");
-        platform.write(program.usage.substr(0, mark));
-        if (mark != std::string_view::npos) {
-            platform.writeName(platform.driveC());
-            platform.write(program.usage.substr(mark + 2));
+        if (driveC.folder.empty() && mark != std::string_view::npos) {
+            // The line naming drive C's folder gives way to one saying why
+            // there is none, with Wine's one-line refusal quoted.
+            platform.write(program.usage.substr(0, program.usage.rfind('\n', mark) + 1));
+            const std::string_view why = driveC.refusal;
+            platform.writeFilled(program.noDriveC, why.substr(0, why.find('\n')));
+        } else {
+            platform.writeFilled(program.usage, driveC.folder);
         }
     } else {
         return launcher(platform);

@@ -42,7 +42,7 @@ bool WindowsCommands::copyTree(std::string_view folder, std::string_view dest, C
     return copyFolder(longPath(folder), longPath(dest), texts_, shown(console_, listed));
 }
 
-bool WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
+Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
     return tembrel::deleteFiles(longPath(folder), texts_, shown(console_, listed));
 }
 

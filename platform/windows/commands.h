@@ -29,7 +29,7 @@ public:
     int readKey() override { return console_.readKey(); }
     void say(std::string_view text, std::string_view name, bool error) override;
     bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
-    bool deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
+    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
     bool removeTree(std::string_view folder, bool everything, bool listed) override;
     Start startProgram(const CommandLine& command) override;
 
@@ -59,9 +59,9 @@ bool copyFolder(const std::wstring& source, const std::wstring& dest, const Comm
 
 // del FOLDER\*.* /s /q: deletes every file in the folder and its subfolders,
 // read-only, hidden and system files included; a file link goes as a link.
-// A subfolder very deep down may be moved up into the folder on the way. False
-// when one is left.
-bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
+// A subfolder very deep down may be moved up into the folder on the way.
+// NoneFound, saying nothing, where there is no such folder or no file in it.
+Deleted deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
 
 // rd FOLDER /s /q: removes the folder and everything in it, links as links.
 // False when it is still there.

@@ -40,6 +40,7 @@ public:
     bool run() {
         errors.clear();
         passing = false;
+        found = 0;
         ok_ = true;
         names_.assign(1, {0, shownPath(root_)});
         std::vector<Folder> stack{{root_, 0, 0, 0, false, false}};
@@ -62,6 +63,7 @@ public:
                 const std::wstring path = inFolder(folder.path, entry.name);
                 names_.push_back({folder.name, entry.name});
                 const std::size_t name = names_.size() - 1;
+                if (!entry.isFolder()) ++found;
                 if (entry.isLink()) {
                     // del leaves folders alone, so a folder link too.
                     if (!folders_ && entry.isFolder()) continue;
@@ -82,6 +84,7 @@ public:
 
     std::vector<std::wstring> errors;  // this walk's messages
     bool passing = false;              // some of them may pass by themselves
+    std::size_t found = 0;             // files met, removed or not
 
 private:
     struct Folder {
@@ -178,25 +181,30 @@ void showAll(const std::vector<std::wstring>& lines, const ShowLine& show) {
 
 }  // namespace
 
-bool deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
+Deleted deleteFiles(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
     const std::wstring& root = folder;
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        show(textOf(texts.couldNotFind, {shownPath(root) + L"\\*.*"}), true);
-        return false;
+        // Only a folder that is not there holds nothing; one that cannot be
+        // looked at says why.
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Deleted::NoneFound;
+        show(textOf(texts.cannotRemove, {shownPath(root), reason(error)}), true);
+        return Deleted::NotAll;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         show(textOf(texts.notAFolder), true);
-        return false;
+        return Deleted::NotAll;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         show(textOf(texts.skipped, {shownPath(root), textOf(texts.linkNotFollowed)}), true);
-        return false;
+        return Deleted::NotAll;
     }
     Remover remover(root, false, texts);
     const bool done = remover.run();
     showAll(remover.errors, show);
-    return done;
+    if (!done) return Deleted::NotAll;
+    return remover.found == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
 bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
