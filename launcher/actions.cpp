@@ -33,18 +33,20 @@ void runDeletes(Platform& platform, const std::string& installFolder) {
 void launch(const Edition& edition, Platform& platform) {
     const std::string folder(edition.folderName);
     const std::string installFolder = installPath(edition);
+    platform.removeStoppedCopies(installFolder);
     // Anything else standing at the install path (a file, say) is the user's,
     // not an install: it is left alone and nothing is copied onto it.
     if (!platform.isDirectory(installFolder) && !platform.exists(installFolder)) {
         // Copy only from inside the payload folder: copying from anywhere else
         // would install the wrong files, and the install would then count as done.
         if (platform.changeDirectory(folder)) {
-            // A copy that could not copy everything is no install: the folder
-            // it has just made goes again, so that the next launch copies anew.
-            // Its messages stay on the console.
-            if (!platform.run("xcopy *.* C:\\" + folder + " /e /h /i") && readyToDelete(platform, installFolder)) {
-                runDeletes(platform, installFolder);
-            }
+            // The copy is built beside the install folder and takes its name
+            // only when complete: one that could not copy everything leaves
+            // nothing there, and the next launch copies anew. Its messages
+            // stay on the console. Whatever stands at the install path after
+            // a failed copy is not this run's (another launch's install, say),
+            // so nothing is deleted here.
+            platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
             platform.changeDirectory("..");
         }
     }
@@ -53,6 +55,7 @@ void launch(const Edition& edition, Platform& platform) {
 
 void uninstall(const Edition& edition, Platform& platform) {
     const std::string installFolder = installPath(edition);
+    platform.removeStoppedCopies(installFolder);
     if (!platform.isDirectory(installFolder)) {
         platform.run("cls");
         writeScreen(platform, edition.uninstallNotFoundScreen);

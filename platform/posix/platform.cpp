@@ -23,6 +23,7 @@
 #include "platform/posix/names.h"
 #include "platform/posix/terminal.h"
 #include "platform/posix/walk.h"
+#include "platform/staging.h"
 
 namespace tembrel {
 
@@ -128,6 +129,11 @@ public:
         Fd at(open(inner.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!at) at.fd = open(splitLast(inner).first.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         return at && withinFolder(at.fd, top);
+    }
+
+    void removeStoppedCopies(std::string_view installFolder) override {
+        flush();
+        removeStagingLeftovers(installFolder, *this);
     }
 
     bool run(std::string_view line) override {
