@@ -36,9 +36,13 @@ std::pair<std::string_view, std::string_view> splitDest(std::string_view dest) {
     return {dest.substr(0, start), name};
 }
 
-// Removes a staging folder this run holds, then lets go of it.
+// Removes a staging folder this run holds, then lets go of it. A tree too
+// deep for the memory there is stays, for a later start to remove.
 void removeStaging(const std::string& staging, CommandHost& host) {
-    host.removeTree(staging, true, false);
+    try {
+        host.removeTree(staging, true, false);
+    } catch (const std::bad_alloc&) {
+    }
     host.endStaging(staging);
 }
 

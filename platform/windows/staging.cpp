@@ -97,7 +97,7 @@ Outcome WindowsCommands::moveStaging(std::string_view path, std::string_view des
     const std::wstring from = longPath(path), to = longPath(dest);
     letGo();
     SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return Outcome::Done;
+    if (MoveFileW(from.c_str(), to.c_str())) return Outcome::Done;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
     console_.writeWide(textOf(texts_.cannotCreateFolder, {shownPath(to), reason(error)}), true);
