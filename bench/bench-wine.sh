@@ -38,6 +38,7 @@ cat > "$work/driver.cpp" <<'EOF'
 #include "editions/english/english.h"
 #include "platform/interpreter.h"
 #include "platform/windows/commands.h"
+#include "platform/windows/walk.h"
 using namespace tembrel;
 std::string narrowed(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 int wmain(int argc, wchar_t** argv) {
