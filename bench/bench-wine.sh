@@ -36,18 +36,29 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 cat > "$work/driver.cpp" <<'EOF'
 #include "editions/english/english.h"
-#include "platform/windows/files.h"
+#include "platform/interpreter.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/walk.h"
 using namespace tembrel;
+std::string narrowed(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const std::wstring command = argv[1];
+    const CommandTexts& texts = englishEdition.commandTexts;
+    // The copy goes through the interpreter's front and the programs' host,
+    // staging folder and rename included, as "1" runs it.
+    if (command == L"copy" && argc == 4) {
+        const std::wstring folder = L"C:\\";
+        Console console;
+        WindowsCommands commands(folder, console, texts);
+        const std::string line = "xcopy " + narrowed(argv[2]) + "\\*.* " + narrowed(argv[3]) + " /e /h /i";
+        return interpret(line, commands, texts) ? 0 : 1;
+    }
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const ShowLine show = [&](std::wstring_view line, bool) {
         DWORD written;
         WriteFile(out, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     };
-    const CommandTexts& texts = englishEdition.commandTexts;
-    if (command == L"copy" && argc == 4) return copyFolder(argv[2], argv[3], texts, show) ? 0 : 1;
     if (command == L"uninstall") {
         if (!removeReparsePoints(argv[2])) return 1;
         deleteFiles(argv[2], texts, show);
@@ -57,7 +68,10 @@ int wmain(int argc, wchar_t** argv) {
 }
 EOF
 "$cxx" -std=c++20 -municode -O2 -static -I. -include windows.h -o "$work/driver.exe" "$work/driver.cpp" \
+  platform/windows/commands.cpp platform/windows/console.cpp platform/windows/program.cpp \
   platform/windows/copy.cpp platform/windows/delete.cpp platform/windows/links.cpp platform/windows/walk.cpp \
+  platform/windows/errors.cpp platform/windows/paths.cpp platform/windows/wine.cpp platform/windows/staging.cpp \
+  platform/interpreter.cpp platform/staging.cpp platform/command_line.cpp \
   platform/oem.cpp platform/command_texts.cpp editions/english/edition.cpp
 
 echo "setting up a Wine prefix..." >&2

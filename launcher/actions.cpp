@@ -33,6 +33,7 @@ void runDeletes(Platform& platform, const std::string& installFolder) {
 void launch(const Edition& edition, Platform& platform) {
     const std::string folder(edition.folderName);
     const std::string installFolder = installPath(edition);
+    platform.removeStoppedCopies(installFolder);
     // Anything else standing at the install path (a file, a link that leads
     // nowhere) is the user's, not an install: it is left alone, nothing is
     // copied onto it, and the user is told why nothing was installed.
@@ -43,12 +44,13 @@ void launch(const Edition& edition, Platform& platform) {
         // Copy only from inside the payload folder: copying from anywhere else
         // would install the wrong files, and the install would then count as done.
         if (platform.changeDirectory(folder)) {
-            // A copy that could not copy everything is no install: the folder
-            // it has just made goes again, so that the next launch copies anew.
-            // Its messages stay on the console.
-            if (!platform.run("xcopy *.* C:\\" + folder + " /e /h /i") && readyToDelete(platform, installFolder)) {
-                runDeletes(platform, installFolder);
-            }
+            // The copy is built beside the install folder and takes its name
+            // only when complete: one that could not copy everything leaves
+            // nothing there, and the next launch copies anew. Its messages
+            // stay on the console. Whatever stands at the install path after
+            // a failed copy is not this run's (another launch's install, say),
+            // so nothing is deleted here.
+            platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
             platform.changeDirectory("..");
         } else {
             // Said aloud: the emulator then starts with nothing installed.
@@ -60,6 +62,7 @@ void launch(const Edition& edition, Platform& platform) {
 
 void uninstall(const Edition& edition, Platform& platform) {
     const std::string installFolder = installPath(edition);
+    platform.removeStoppedCopies(installFolder);
     if (!platform.isDirectory(installFolder)) {
         // A link there that leads nowhere goes, and only the link: removed,
         // it was the whole uninstall.

@@ -39,7 +39,7 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
         &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
         &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
         &CommandTexts::folderNotFound, &CommandTexts::notAFolder, &CommandTexts::folderNotEmpty,
-        &CommandTexts::cannotStart, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
+        &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
         &CommandTexts::linkLeadsNowhere, &CommandTexts::linkToOtherThing, &CommandTexts::copiedAlready,
         &CommandTexts::copiedInItsPlace, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
         &CommandTexts::shipFolderLeftAlone,        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing, &CommandTexts::notAFileOrFolder,

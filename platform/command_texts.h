@@ -27,6 +27,7 @@ struct CommandTexts {
     std::string_view notAFolder;          // rd of a file
     std::string_view folderNotEmpty;      // rd without /s of a folder with something in it
     std::string_view cannotStart;         // {} program, {} reason
+    std::string_view outOfMemory;         // a copy that ran out of memory
 
     // Reasons, for skipped and cannotRemove.
     std::string_view linkNotFollowed;     // a link (junction, symbolic link, mount point) in the copy

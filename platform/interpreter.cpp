@@ -3,6 +3,8 @@
 
 #include "platform/interpreter.h"
 
+#include "platform/staging.h"
+
 namespace tembrel {
 
 bool operandFolder(std::string_view operand, std::string& folder) {
@@ -33,7 +35,7 @@ bool xcopy(const CommandLine& c, CommandHost& host, const CommandTexts& texts) {
     std::string source;
     if (c.args.size() != 2 || !operandFolder(c.args[0], source)) return syntaxError(host, texts);
     const CopySwitches switches{c.has('s') || c.has('e'), c.has('e'), c.has('h')};
-    return host.copyTree(source, c.args[1], switches, !c.outputToNul);
+    return stagedCopy(source, c.args[1], switches, !c.outputToNul, host, texts);
 }
 
 bool del(const CommandLine& c, CommandHost& host, const CommandTexts& texts) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/command_line.h"
 #include "platform/command_texts.h"
@@ -24,6 +25,10 @@ enum class Start { Started, Missing, Failed };
 // How a del went: every file it found is deleted; it found none (no such
 // folder, or no file in it); or something is left, which the host named.
 enum class Deleted { All, NoneFound, NotAll };
+
+// How making or renaming a staging folder went. Taken: something stands at
+// the name already.
+enum class Outcome { Done, Taken, Failed };
 
 // What a platform does for the interpreter. Paths are DOS paths as the line
 // gives them ("c:\Tembrel", "."); each host resolves them its own way. A
@@ -48,6 +53,29 @@ public:
     // Starts the program the line names, and waits for it. Missing: there is
     // no such program (the front says so); Failed: the host said why.
     virtual Start startProgram(const CommandLine& command) = 0;
+
+    // For a staged first copy (staging.h):
+    // True when anything at all stands at the path, a link included.
+    virtual bool exists(std::string_view path) = 0;
+    // This run's number, unique among the runs at the time (a process id).
+    virtual unsigned long runId() = 0;
+    // Makes the staging folder `path` beside `dest`, and holds it as this
+    // run's own until endStaging: no other run takes it for a leftover, and
+    // a stop (a signal, the console closed) during the copy removes it. Its
+    // names show as `dest`'s. Failed: the host said why, after the count line.
+    virtual Outcome makeStaging(std::string_view path, std::string_view dest) = 0;
+    // Renames the staging folder to `dest` in one step. Taken: `dest` has
+    // appeared meanwhile and is left as it is. Failed: the host said why.
+    virtual Outcome moveStaging(std::string_view path, std::string_view dest) = 0;
+    // Lets go of a staging folder, renamed or removed; a stop asked for
+    // meanwhile takes effect now.
+    virtual void endStaging(std::string_view path) = 0;
+    // The names in a folder; none when it cannot be read.
+    virtual std::vector<std::string> namesIn(std::string_view folder) = 0;
+    // Takes a staging folder that no running program holds (it was left by
+    // a run that was killed), as makeStaging holds its own. False when a
+    // running program holds it or it is gone.
+    virtual bool claimStaging(std::string_view path) = 0;
 };
 
 // Carries out one command line through the host: cls, pause, xcopy, del and

@@ -47,6 +47,11 @@ public:
     // waits for it. Returns false when the command could not do all it was
     // asked: a copy that left something out, a program that could not start.
     virtual bool run(std::string_view commandLine) = 0;
+
+    // Removes what first copies into the install folder left when they were
+    // stopped for good (a power cut, a kill): their staging folders beside
+    // it, none that a running program still holds.
+    virtual void removeStoppedCopies(std::string_view /*installFolder*/) {}
 };
 
 struct CommandTexts;

@@ -273,6 +273,80 @@ TEST_P(Hostile, AFailedCopyIsNoInstall) {
     }
 }
 
+// However a first copy stops (a key at the terminal, a signal, a kill, too
+// little memory), no install stands at the install path, no staging folder
+// outlives the next start, and the next "1" installs whole. The listing's
+// long names fill the terminal, so the copy waits, under way, for the test
+// to read on.
+TEST_P(Hostile, AStoppedFirstCopyLeavesNoInstall) {
+    for (int i = 0; i < 2000; ++i) writeFile(payload() / (std::to_string(i) + std::string(200, 'n')), "x");
+    const auto staging = [&] {
+        int found = 0;
+        for (const auto& e : fs::directory_iterator(driveC_)) found += e.path().filename().string().starts_with("." + folder() + ".partial-");
+        return found;
+    };
+    const auto installsWhole = [&](const char* what) {
+        EXPECT_TRUE(exitedWithZero(pipedWith("1", "").status)) << what;
+        EXPECT_EQ(staging(), 0) << what;
+        EXPECT_EQ(snapshot(install(), false), snapshot(payload(), false)) << what;
+        fs::remove_all(install());
+    };
+    struct Stop {
+        const char* what;
+        int signal;  // 0: Ctrl+C typed
+        bool leftover;
+    };
+    for (const Stop& stop : {Stop{"Ctrl+C", 0, false}, {"SIGTERM", SIGTERM, false}, {"SIGHUP", SIGHUP, false},
+                             {"SIGQUIT", SIGQUIT, false}, {"SIGKILL", SIGKILL, true}}) {
+        Terminal t({edition().program}, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        t.type("1");
+        while (staging() == 0 && t.stillRunningAfter(1)) {
+        }
+        stop.signal == 0 ? t.type("\x03") : t.signal(stop.signal);
+        const int status = t.wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == (stop.signal ? stop.signal : SIGINT)) << stop.what;
+        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings())) << stop.what;
+        EXPECT_FALSE(fs::exists(install())) << stop.what;
+        EXPECT_EQ(staging(), stop.leftover ? 1 : 0) << stop.what;
+        installsWhole(stop.what);
+    }
+    // Out of memory: a payload too deep for it; the emulator still starts.
+    // The depth is the same for both editions: the English one runs out.
+    if (edition().edition != &englishEdition) return;
+    int fd = open(payload().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 30000 && fd >= 0; ++i) {
+        mkdirat(fd, "d", 0755);
+        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    close(fd);
+    fs::remove(root_ / "home" / "started");
+    const PipedRun starved = pipedWith("1", "ulimit -v 6000");
+    EXPECT_TRUE(exitedWithZero(starved.status));
+    EXPECT_NE(starved.err.find(texts().outOfMemory), std::string::npos) << starved.err;
+    EXPECT_FALSE(fs::exists(install()));
+    EXPECT_EQ(started(), ship_.string() + "\n");
+    system(("rm -rf " + (payload() / "d").string()).c_str());
+    installsWhole("out of memory");
+}
+
+// Two launches at once: one install, whole, and no staging folder left.
+TEST_P(Hostile, TwoFirstLaunchesAtOnceMakeOneWholeInstall) {
+    for (int i = 0; i < 2000; ++i) writeFile(payload() / std::to_string(i), std::string(4096, 'x'));
+    {
+        Terminal first({edition().program}, ship_.string(), env()), second({edition().program}, ship_.string(), env());
+        ASSERT_TRUE(first.waitFor(edition().prompt) && second.waitFor(edition().prompt));
+        first.type("1");
+        second.type("1");
+        EXPECT_TRUE(exitedWithZero(first.wait(60000)) && exitedWithZero(second.wait(60000)));
+    }
+    EXPECT_EQ(started(), ship_.string() + "\n" + ship_.string() + "\n");
+    EXPECT_EQ(snapshot(install(), false), snapshot(payload(), false));
+    for (const auto& e : fs::directory_iterator(driveC_)) EXPECT_EQ(e.path(), install());
+}
+
 // Drive C is where Wine would put it, or nowhere: a prefix Wine refuses
 // (not an absolute path, or another user's) makes and deletes nothing anywhere.
 TEST_P(Hostile, APrefixWineRefusesMakesNothing) {

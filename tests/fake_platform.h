@@ -21,7 +21,7 @@ public:
     bool linksRemovable = true;           // the answer of removeLinks
     std::set<std::string> enclosed;       // paths that lie in any folder asked about
     std::set<std::string> failingCommands; // first words of the commands that fail
-    std::vector<std::string> log;  // "write:", "key:", "isdir:", "exists:", "unlink:", "in:", "chdir:", "run:"
+    std::vector<std::string> log;  // "write:", "key:", "isdir:", "exists:", "unlink:", "in:", "chdir:", "run:", "sweep:"
 
     void write(std::string_view text) override {
         // Consecutive writes form one entry: only their concatenation is seen.
@@ -65,6 +65,9 @@ public:
     bool encloses(std::string_view folder, std::string_view path) override {
         log.push_back("in:" + std::string(folder) + " " + std::string(path));
         return enclosed.count(std::string(path)) != 0;
+    }
+    void removeStoppedCopies(std::string_view installFolder) override {
+        log.push_back("sweep:" + std::string(installFolder));
     }
     bool run(std::string_view commandLine) override {
         log.push_back("run:" + std::string(commandLine));

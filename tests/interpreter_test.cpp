@@ -5,14 +5,26 @@
 
 #include "editions/english/english.h"
 #include "platform/interpreter.h"
+#include "platform/staging.h"
+
+#include <functional>
+#include <new>
+#include <set>
 
 namespace tembrel {
 namespace {
 
 // Records each call as one line; programs named "missing..." are not there.
+// The staging calls answer from the script below.
 class RecordingHost final : public CommandHost {
 public:
     std::string log;
+    std::set<std::string> present;          // paths where something stands
+    std::set<std::string> held;             // staging folders a running program holds
+    std::vector<std::string> names;         // any folder's names
+    int namesTaken = 0;                     // staging names another run has
+    Outcome moved = Outcome::Done;
+    enum { Copies, Fails, RunsOutOfMemory } copy = Copies;
 
     void clear() override { log += "clear;"; }
     int readKey() override {
@@ -25,7 +37,8 @@ public:
     bool copyTree(std::string_view folder, std::string_view dest, CopySwitches s, bool listed) override {
         log += "copy " + std::string(folder) + " " + std::string(dest) + (s.subfolders ? " s" : "") +
                (s.emptyFolders ? " e" : "") + (s.hidden ? " h" : "") + (listed ? "" : " nul") + ";";
-        return true;
+        if (copy == RunsOutOfMemory) throw std::bad_alloc();
+        return copy == Copies;
     }
     // Folders named "empty..." hold no file, "held..." one that stays.
     Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override {
@@ -41,6 +54,25 @@ public:
         log += "start " + command.name + ";";
         return command.name.starts_with("missing") ? Start::Missing : Start::Started;
     }
+    bool exists(std::string_view path) override { return present.count(std::string(path)) != 0; }
+    unsigned long runId() override { return 7; }
+    Outcome makeStaging(std::string_view path, std::string_view) override {
+        log += "make " + std::string(path) + ";";
+        return namesTaken-- > 0 ? Outcome::Taken : Outcome::Done;
+    }
+    Outcome moveStaging(std::string_view path, std::string_view dest) override {
+        log += "move " + std::string(path) + " " + std::string(dest) + ";";
+        return moved;
+    }
+    void endStaging(std::string_view path) override { log += "end " + std::string(path) + ";"; }
+    std::vector<std::string> namesIn(std::string_view folder) override {
+        log += "names " + std::string(folder) + ";";
+        return names;
+    }
+    bool claimStaging(std::string_view path) override {
+        log += "claim " + std::string(path) + ";";
+        return held.count(std::string(path)) == 0;
+    }
 };
 
 TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
@@ -55,10 +87,11 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
         {"CLS", "clear;", true},
         {"pause>nul", "key;", true},
         {"pause", "say Press any key to continue . . . key;say \n", true},
-        {"xcopy *.* C:\\Tembrel /e /h /i", "copy . C:\\Tembrel s e h;", true},
-        {"XCOPY c:\\P\\* C:\\Out /s >nul", "copy c:\\P C:\\Out s nul;", true},
-        {"xcopy C:\\*.* D", "copy C:\\ D;", true},
-        {"xcopy \"c:\\My Files\" c:\\Out", "copy c:\\My Files c:\\Out;", true},
+        {"xcopy *.* C:\\Tembrel /e /h /i", "make C:\\.Tembrel.partial-7;copy . C:\\.Tembrel.partial-7 s e h;"
+                                         "move C:\\.Tembrel.partial-7 C:\\Tembrel;end C:\\.Tembrel.partial-7;", true},
+        {"XCOPY c:\\P\\* C:\\Old /s >nul", "copy c:\\P C:\\Old s nul;", true},
+        {"xcopy C:\\*.* D", "make .D.partial-7;copy C:\\ .D.partial-7;move .D.partial-7 D;end .D.partial-7;", true},
+        {"xcopy \"c:\\My Files\" c:\\Old", "copy c:\\My Files c:\\Old;", true},
         {"xcopy *.txt C:\\Out /e", "error The syntax of the command is incorrect.\n", false},
         {"xcopy *.* C:\\Out C:\\Too", "error The syntax of the command is incorrect.\n", false},
         {"xcopy *.*", "error The syntax of the command is incorrect.\n", false},
@@ -80,9 +113,53 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
     };
     for (const Case& c : cases) {
         RecordingHost host;
+        host.present = {"C:\\Old", "c:\\Old"};
         EXPECT_EQ(interpret(c.line, host, englishEdition.commandTexts), c.done) << c.line;
         EXPECT_EQ(host.log, c.log) << c.line;
     }
+}
+
+// A first copy is renamed into place only when whole; whatever stops it
+// leaves nothing at the destination, and a run deletes only its own folders.
+TEST(Interpreter, AFirstCopyIsStagedAndRenamedWhole) {
+    const std::string made = "make c:\\.Tembrel.partial-7;copy . c:\\.Tembrel.partial-7;";
+    const std::string removed = "remove c:\\.Tembrel.partial-7 s nul;end c:\\.Tembrel.partial-7;";
+    const std::string move = "move c:\\.Tembrel.partial-7 c:\\Tembrel;";
+    std::string everyName = "make c:\\.Tembrel.partial-7;";
+    for (int n = 2; n <= 9; ++n) everyName += "make c:\\.Tembrel.partial-7-" + std::to_string(n) + ";";
+    struct Case {
+        const char* what;
+        std::function<void(RecordingHost&)> script;
+        std::string log;
+        bool done;
+    };
+    const Case cases[] = {
+        {"the copy fails", [](RecordingHost& h) { h.copy = RecordingHost::Fails; }, made + removed, false},
+        {"out of memory", [](RecordingHost& h) { h.copy = RecordingHost::RunsOutOfMemory; },
+         made + "error Insufficient memory\n" + removed, false},
+        {"another run installed first", [](RecordingHost& h) { h.moved = Outcome::Taken; }, made + move + removed, true},
+        {"the rename fails", [](RecordingHost& h) { h.moved = Outcome::Failed; }, made + move + removed, false},
+        {"a name taken", [](RecordingHost& h) { h.namesTaken = 1; },
+         "make c:\\.Tembrel.partial-7;make c:\\.Tembrel.partial-7-2;copy . c:\\.Tembrel.partial-7-2;"
+         "move c:\\.Tembrel.partial-7-2 c:\\Tembrel;end c:\\.Tembrel.partial-7-2;", true},
+        {"every name taken", [](RecordingHost& h) { h.namesTaken = 9; },
+         everyName + "say 0 File(s) copied\nerror Unable to create directory - c:\\Tembrel: \n", false},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        c.script(host);
+        EXPECT_EQ(stagedCopy(".", "c:\\Tembrel", {}, true, host, englishEdition.commandTexts), c.done) << c.what;
+        EXPECT_EQ(host.log, c.log) << c.what;
+    }
+    // Leftovers: only this edition's staging folders that no run holds.
+    RecordingHost host;
+    host.names = {".Tembrel.partial-12", ".TEMBREL.PARTIAL-3-2", ".Tembrelo.partial-4", ".Tembrel.partial-",
+                  ".Tembrel.partial-5x", "Tembrel.partial-6", ".Tembrel.partial-8", "Tembrel"};
+    host.held = {"c:\\.Tembrel.partial-8"};
+    removeStagingLeftovers("c:\\Tembrel", host);
+    EXPECT_EQ(host.log, "names c:\\;claim c:\\.Tembrel.partial-12;remove c:\\.Tembrel.partial-12 s nul;"
+                        "end c:\\.Tembrel.partial-12;claim c:\\.TEMBREL.PARTIAL-3-2;remove c:\\.TEMBREL.PARTIAL-3-2 s nul;"
+                        "end c:\\.TEMBREL.PARTIAL-3-2;claim c:\\.Tembrel.partial-8;");
 }
 
 }  // namespace

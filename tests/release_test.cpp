@@ -73,7 +73,9 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       "WriteConsoleW", "WriteFile",
       // the file commands (xcopy, del, rd)
       "CopyFileW", "CreateDirectoryW", "GetFileTime", "GetTickCount", "MoveFileW", "ReadFile", "SetFileAttributesW",
-      "SetFileTime"}},
+      "SetFileTime",
+      // the staged first copy and the console's close event
+      "CreateEventW", "GetCurrentProcessId", "SetEvent"}},
     {"msvcrt.dll",
      {"__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
       "__setusermatherr", "_amsg_exit", "_cexit", "_close", "_errno", "_getch", "_initterm", "_iob",

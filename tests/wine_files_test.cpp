@@ -1,6 +1,8 @@
 // The Windows programs' own file commands under Wine on Unix links, in the
 // payload and in the install.
 
+#include <signal.h>
+
 #include "tests/wine_harness.h"
 
 namespace tembrel {
@@ -39,6 +41,44 @@ TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
     fs::create_symlink(outside() / "keep.txt", install() / "save.dat");
     runWith("2", GetParam().failed);
     EXPECT_EQ(readFile(outside() / "keep.txt"), "keep");
+}
+
+// A first copy killed half-way leaves no install, the next start removes its
+// staging folder and installs whole; two first launches at once make one
+// whole install and leave no staging folder.
+TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
+    for (int i = 0; i < 400; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), std::string(4096, 'x'));
+    const auto staging = [&] {
+        int found = 0;
+        for (const auto& e : fs::directory_iterator(WinePrefix::driveC()))
+            found += e.path().filename().string().starts_with("." + folder() + ".partial-");
+        return found;
+    };
+    {
+        Terminal t(argv(), ship_.string(), WinePrefix::env());
+        ASSERT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
+        t.stillRunningAfter(500);
+        t.type("1");
+        while (staging() == 0 && t.stillRunningAfter(1)) {
+        }
+        t.signal(SIGKILL);
+        t.wait(slowMachineMs);
+    }
+    EXPECT_FALSE(fs::exists(install()));
+    runWith("1");
+    EXPECT_EQ(staging(), 0);
+    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
+    fs::remove_all(install());
+    {
+        Terminal first(argv(), ship_.string(), WinePrefix::env()), second(argv(), ship_.string(), WinePrefix::env());
+        ASSERT_TRUE(first.waitFor(GetParam().prompt, slowMachineMs) && second.waitFor(GetParam().prompt, slowMachineMs));
+        first.stillRunningAfter(500);
+        first.type("1");
+        second.type("1");
+        EXPECT_TRUE(WIFEXITED(first.wait(slowMachineMs)) && WIFEXITED(second.wait(slowMachineMs)));
+    }
+    EXPECT_EQ(staging(), 0);
+    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::Values(english, german),

@@ -102,6 +102,7 @@ const Edition englishEdition{
         .notAFolder = "The directory name is invalid.\n",
         .folderNotEmpty = "The directory is not empty.\n",
         .cannotStart = "Cannot run {}: {}\n",
+        .outOfMemory = "Insufficient memory\n",
         .linkNotFollowed = "it is a link, and links are not followed",
         .linkLeadsOut = "the link leads out of the folder copied",
         .linkLeadsNowhere = "the link leads nowhere",

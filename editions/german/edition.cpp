@@ -107,6 +107,7 @@ const Edition germanEdition{
         .notAFolder = "Der Verzeichnisname ist ung\201ltig.\n",
         .folderNotEmpty = "Das Verzeichnis ist nicht leer.\n",
         .cannotStart = "{} kann nicht ausgef\201hrt werden: {}\n",
+        .outOfMemory = "Nicht gen\201gend Arbeitsspeicher\n",
         .linkNotFollowed = "es ist ein symbolischer Link oder Verbindungspunkt, dem nicht gefolgt wird",
         .linkLeadsOut = "der symbolische Link f\201hrt aus dem kopierten Ordner hinaus",
         .linkLeadsNowhere = "der symbolische Link f\201hrt ins Leere",

@@ -7,15 +7,27 @@
 
 namespace tembrel {
 
+namespace {
+
+// Thrown out of a copy that a stop signal ends early.
+struct CopyStopped {};
+
+}  // namespace
+
 PosixCommands::~PosixCommands() {
     if (shipFd_ >= 0) close(shipFd_);
+    if (stagingFd_ >= 0) close(stagingFd_);
 }
 
 template <class Body>
 auto PosixCommands::command(bool listed, Body body) {
     CommandOutput output;
     output.utf8 = namesInUtf8();
-    output.progress = [this, listed](CommandOutput& o) { emit_(o, listed); };
+    output.progress = [this, listed](CommandOutput& o) {
+        emit_(o, listed);
+        // A copy stops between files when asked to.
+        if (copying_ && stopRequested()) throw CopyStopped{};
+    };
     const auto done = body(output);
     emit_(output, listed);
     return done;
@@ -28,7 +40,17 @@ void PosixCommands::say(std::string_view text, std::string_view name, bool error
 }
 
 bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) {
-    return command(listed, [&](CommandOutput& o) { return xcopyCommand(folder, dest, switches, shell_, o); });
+    copying_ = stagingFd_ >= 0;
+    bool done = false;
+    try {
+        done = command(listed, [&](CommandOutput& o) { return xcopyCommand(folder, dest, switches, shell_, o); });
+    } catch (const CopyStopped&) {
+    } catch (...) {
+        copying_ = false;
+        throw;
+    }
+    copying_ = false;
+    return done && !stopRequested();
 }
 
 Deleted PosixCommands::deleteFiles(std::string_view folder, bool subfolders, bool listed) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/command_line.h"
 #include "platform/command_texts.h"
@@ -61,6 +62,14 @@ public:
     Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
     bool removeTree(std::string_view folder, bool everything, bool listed) override;
     Start startProgram(const CommandLine& command) override;
+    // The staged first copy (staging.cpp).
+    bool exists(std::string_view path) override;
+    unsigned long runId() override;
+    Outcome makeStaging(std::string_view path, std::string_view dest) override;
+    Outcome moveStaging(std::string_view path, std::string_view dest) override;
+    void endStaging(std::string_view path) override;
+    std::vector<std::string> namesIn(std::string_view folder) override;
+    bool claimStaging(std::string_view path) override;
 
 protected:
     // Whether names may be shown in UTF-8.
@@ -74,8 +83,18 @@ private:
     template <class Body>
     auto command(bool listed, Body body);
 
+    // Holds the staging folder open as `fd`, locked, and a stop by signal
+    // for later; false (errno set) when `host` is not that folder any more.
+    bool holdStaging(const std::string& host, int fd);
+
     Emit emit_;
+    int stagingFd_ = -1;  // the staging folder held, locked
+    bool copying_ = false;
 };
+
+// True when a stop signal arrived while a staging folder was held; it takes
+// effect when the folder is let go of.
+bool stopRequested();
 
 // The bodies, with their paths taken through drive C.
 //   xcopy: copies the folder's contents into `dest`, which it creates.

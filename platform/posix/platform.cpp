@@ -24,6 +24,7 @@
 #include "platform/posix/options.h"
 #include "platform/posix/terminal.h"
 #include "platform/posix/walk.h"
+#include "platform/staging.h"
 
 namespace tembrel {
 
@@ -145,6 +146,11 @@ public:
         struct stat inside;
         Fd whole(open(outer.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         return whole && fstat(at.fd, &inside) == 0 && inside.st_dev == st.st_dev && treeHolds(whole.fd, idOf(inside));
+    }
+
+    void removeStoppedCopies(std::string_view installFolder) override {
+        flush();
+        removeStagingLeftovers(installFolder, *this);
     }
 
     bool run(std::string_view line) override {

@@ -39,7 +39,10 @@ void WindowsCommands::say(std::string_view text, std::string_view name, bool err
 }
 
 bool WindowsCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches, bool listed) {
-    return copyFolder(longPath(folder), longPath(dest), texts_, shown(console_, listed));
+    const std::wstring to = longPath(dest);
+    if (held_ == INVALID_HANDLE_VALUE || to != staging_) return copyFolder(longPath(folder), to, texts_, shown(console_, listed));
+    ShowLine show = shown(console_, listed);
+    return copyFolder(longPath(folder), to, texts_, [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
 }
 
 Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
@@ -47,7 +50,9 @@ Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed)
 }
 
 bool WindowsCommands::removeTree(std::string_view folder, bool, bool listed) {
-    return removeFolder(longPath(folder), texts_, shown(console_, listed));
+    const std::wstring path = longPath(folder);
+    if (path == staging_) letGo();
+    return removeFolder(path, texts_, shown(console_, listed));
 }
 
 // A program in the working folder, by its exact name.

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/command_line.h"
 #include "platform/command_texts.h"
@@ -17,6 +18,10 @@
 #include "platform/windows/console.h"
 
 namespace tembrel {
+
+// Where a command's lines go the moment each is made, in UTF-16 with a line
+// feed at its end: `error` is false for the listing, true for what went wrong.
+using ShowLine = std::function<void(std::wstring_view line, bool error)>;
 
 // The commands for the shared front, in the working folder `folder` (a full
 // path, the platform's own), speaking through `console`.
@@ -32,18 +37,40 @@ public:
     Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
     bool removeTree(std::string_view folder, bool everything, bool listed) override;
     Start startProgram(const CommandLine& command) override;
+    // The staged first copy (staging.cpp).
+    bool exists(std::string_view path) override;
+    unsigned long runId() override;
+    Outcome makeStaging(std::string_view path, std::string_view dest) override;
+    Outcome moveStaging(std::string_view path, std::string_view dest) override;
+    void endStaging(std::string_view path) override;
+    std::vector<std::string> namesIn(std::string_view folder) override;
+    bool claimStaging(std::string_view path) override;
 
     // True once a program could not be started.
     bool notStarted() const { return notStarted_; }
 
 private:
     std::wstring longPath(std::string_view path) const;
+    // Lets go of the handle that keeps the staging folder this run's, so
+    // that the folder can be renamed or removed.
+    void letGo();
+    // A line of the copy into the staging folder, its names shown as the
+    // destination's; a stop asked for ends the copy here.
+    void showCopied(ShowLine& show, std::wstring_view line, bool error);
 
     const std::wstring& folder_;
     Console& console_;
     const CommandTexts& texts_;
     bool notStarted_ = false;
+    HANDLE held_ = INVALID_HANDLE_VALUE;  // open on the staging folder, its deletion not shared
+    std::wstring staging_, stagingShown_, destShown_;
 };
+
+// Called by the console's handler for the close, log-off and shutdown
+// events, on the handler's own thread: when a staging folder is held, asks
+// the copy to stop and waits, a little less than the time Windows allows,
+// for the folder to be removed. A folder left then goes at the next start.
+void stopStagedCopy();
 
 // Where a command's lines go the moment each is made, in UTF-16 with a line
 // feed at its end: `error` is false for the listing, true for what went wrong.

@@ -10,6 +10,7 @@
 #include "platform/command_texts.h"
 #include "platform/interpreter.h"
 #include "platform/platform.h"
+#include "platform/staging.h"
 #include "platform/windows/commands.h"
 #include "platform/windows/console.h"
 #include "platform/windows/paths.h"
@@ -23,8 +24,12 @@ namespace {
 // shares the console and handles them itself; the launcher waits for it and
 // ends as always. At the menu the key read takes Ctrl+C as a key. Unlike
 // ignoring the events outright, a handler is not passed on to the programs.
+// The console closed, the user logging off, Windows shutting down: a first
+// copy under way removes its staging folder first.
 BOOL WINAPI leaveInterruptsToTheProgram(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+    stopStagedCopy();
+    return FALSE;
 }
 
 // The payload and the emulator starter lie beside the program, whatever
@@ -103,6 +108,10 @@ public:
     }
 
     bool run(std::string_view line) override { return interpret(line, commands_, texts_); }
+
+    void removeStoppedCopies(std::string_view installFolder) override {
+        removeStagingLeftovers(installFolder, commands_);
+    }
 
     // A message that a program could not start stays on the screen until a
     // key is pressed when the console window is the launcher's own and

@@ -1,0 +1,121 @@
+// The staged first copy and the removal of stopped runs' staging folders,
+// over any platform's host.
+
+#include "platform/staging.h"
+
+#include <new>
+
+namespace tembrel {
+
+namespace {
+
+constexpr std::string_view partial = ".partial-";
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool digits(std::string_view s) {
+    return !s.empty() && s.size() <= 20 && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// `dest` split into the text before its last name and that name; trailing
+// separators dropped. The name is empty for a root.
+std::pair<std::string_view, std::string_view> splitDest(std::string_view dest) {
+    while (dest.size() > 1 && (dest.back() == '\\' || dest.back() == '/') && dest[dest.size() - 2] != ':')
+        dest.remove_suffix(1);
+    const std::size_t slash = dest.find_last_of("\\/:");
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    std::string_view name = dest.substr(start);
+    if (name == "." || name == "..") name = {};
+    return {dest.substr(0, start), name};
+}
+
+// Removes a staging folder this run holds, then lets go of it. A tree too
+// deep for the memory there is stays, for a later start to remove.
+void removeStaging(const std::string& staging, CommandHost& host) {
+    try {
+        host.removeTree(staging, true, false);
+    } catch (const std::bad_alloc&) {
+    }
+    host.endStaging(staging);
+}
+
+}  // namespace
+
+std::string stagingName(std::string_view destName, unsigned long run, int attempt) {
+    std::string name(1, '.');
+    name.append(destName).append(partial).append(std::to_string(run));
+    if (attempt > 1) name.append(1, '-').append(std::to_string(attempt));
+    return name;
+}
+
+bool isStagingName(std::string_view name, std::string_view destName) {
+    const std::size_t prefix = 1 + destName.size() + partial.size();
+    if (name.size() <= prefix || name[0] != '.' || !sameLetters(name.substr(1, destName.size()), destName) ||
+        !sameLetters(name.substr(1 + destName.size(), partial.size()), partial))
+        return false;
+    const std::string_view rest = name.substr(prefix);
+    const std::size_t dash = rest.find('-');
+    return digits(rest.substr(0, dash)) && (dash == std::string_view::npos || digits(rest.substr(dash + 1)));
+}
+
+bool stagedCopy(std::string_view source, std::string_view dest, CopySwitches switches, bool listed,
+                CommandHost& host, const CommandTexts& texts) {
+    const auto [parent, name] = splitDest(dest);
+    if (name.empty() || host.exists(dest)) return host.copyTree(source, dest, switches, listed);
+    std::string staging;
+    Outcome made = Outcome::Taken;
+    for (int attempt = 1; attempt <= 9 && made == Outcome::Taken; ++attempt) {
+        staging = std::string(parent) + stagingName(name, host.runId(), attempt);
+        made = host.makeStaging(staging, dest);
+    }
+    if (made == Outcome::Taken) {  // every name tried is another run's
+        host.say(texts.filesCopied, "0", false);
+        host.say(texts.cannotCreateFolder, dest, true);
+    }
+    if (made != Outcome::Done) return false;
+    bool copied = false;
+    try {
+        copied = host.copyTree(source, staging, switches, listed);
+    } catch (const std::bad_alloc&) {
+        // A payload too big for the memory there is: no install, and the run
+        // goes on as after any failed copy.
+        host.say(texts.outOfMemory, {}, true);
+    }
+    if (!copied) {
+        removeStaging(staging, host);
+        return false;
+    }
+    switch (host.moveStaging(staging, dest)) {
+    case Outcome::Done:
+        host.endStaging(staging);
+        return true;
+    case Outcome::Taken:
+        // Another run installed first: its install stands, this copy goes.
+        removeStaging(staging, host);
+        return true;
+    case Outcome::Failed:
+        break;
+    }
+    removeStaging(staging, host);
+    return false;
+}
+
+void removeStagingLeftovers(std::string_view dest, CommandHost& host) {
+    const auto [parent, name] = splitDest(dest);
+    if (name.empty()) return;
+    const std::string folder = parent.empty() ? std::string(".") : std::string(parent);
+    for (const std::string& entry : host.namesIn(folder)) {
+        if (!isStagingName(entry, name)) continue;
+        const std::string staging = std::string(parent) + entry;
+        if (host.claimStaging(staging)) removeStaging(staging, host);
+    }
+}
+
+}  // namespace tembrel

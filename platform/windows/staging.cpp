@@ -1,0 +1,149 @@
+// The Windows host's staging folders: made hidden and held by a handle that
+// shares no deletion, so no other run can remove or rename them while this
+// run lives; renamed without replacing what appeared meanwhile; and the
+// console's close event waiting for the folder's removal.
+
+#include <windows.h>
+
+#include "platform/windows/commands.h"
+#include "platform/windows/errors.h"
+#include "platform/windows/paths.h"
+#include "platform/windows/walk.h"
+
+namespace tembrel {
+
+namespace {
+
+// Thrown out of a copy that the console's close ends early.
+struct CopyStopped {};
+
+// Shared with the console handler's thread.
+volatile LONG holding = 0;   // a staging folder is this run's
+volatile LONG stopAsked = 0;
+HANDLE removed = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the folder is gone, or let go of
+
+// Opens the folder itself, never what a link there leads to, with `access`
+// and no sharing of its deletion.
+HANDLE openFolder(const std::wstring& path, DWORD access) {
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+void replaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
+    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+void stopStagedCopy() {
+    if (!holding) return;
+    InterlockedExchange(&stopAsked, 1);
+    WaitForSingleObject(removed, 4000);
+}
+
+bool WindowsCommands::exists(std::string_view path) {
+    return GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+unsigned long WindowsCommands::runId() { return GetCurrentProcessId(); }
+
+void WindowsCommands::showCopied(ShowLine& show, std::wstring_view line, bool error) {
+    std::wstring text(line);
+    replaceAll(text, stagingShown_, destShown_);
+    show(text, error);
+    if (stopAsked) throw CopyStopped{};
+}
+
+Outcome WindowsCommands::makeStaging(std::string_view path, std::string_view dest) {
+    const std::wstring folder = longPath(path), to = longPath(dest);
+    InterlockedExchange(&holding, 1);
+    // The folders above are made as the copy made them.
+    for (std::size_t at = folder.find(L'\\', volumeEnd(folder)); at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+        CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+    DWORD error = 0;
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS) {
+            InterlockedExchange(&holding, 0);
+            return Outcome::Taken;
+        }
+    } else {
+        SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        held_ = openFolder(folder, FILE_READ_ATTRIBUTES);
+        if (held_ != INVALID_HANDLE_VALUE) {
+            staging_ = folder;
+            stagingShown_ = shownPath(folder);
+            destShown_ = shownPath(to);
+            return Outcome::Done;
+        }
+        error = GetLastError();
+        RemoveDirectoryW(folder.c_str());
+    }
+    InterlockedExchange(&holding, 0);
+    console_.say(texts_.filesCopied, {L"0"});
+    console_.writeWide(textOf(texts_.cannotCreateFolder, {shownPath(to), reason(error)}), true);
+    return Outcome::Failed;
+}
+
+void WindowsCommands::letGo() {
+    if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+}
+
+// The handle goes just before the rename, which needs the deletion it does
+// not share; the install folder is not hidden.
+Outcome WindowsCommands::moveStaging(std::string_view path, std::string_view dest) {
+    const std::wstring from = longPath(path), to = longPath(dest);
+    letGo();
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileW(from.c_str(), to.c_str())) return Outcome::Done;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
+    console_.writeWide(textOf(texts_.cannotCreateFolder, {shownPath(to), reason(error)}), true);
+    return Outcome::Failed;
+}
+
+// After a stop, the handler's thread is told the folder is gone, and this
+// thread waits for the end it brings.
+void WindowsCommands::endStaging(std::string_view) {
+    letGo();
+    staging_.clear();
+    InterlockedExchange(&holding, 0);
+    if (stopAsked) {
+        SetEvent(removed);
+        Sleep(INFINITE);
+    }
+}
+
+std::vector<std::string> WindowsCommands::namesIn(std::string_view folder) {
+    std::vector<Entry> entries;
+    std::vector<std::string> names;
+    listFolder(longPath(folder), entries);
+    for (const Entry& entry : entries) {
+        std::string name;
+        for (const wchar_t c : entry.name) name += c < 0x80 ? static_cast<char>(c) : '?';
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+// A run that holds its staging folder keeps its deletion unshared, so the
+// folder opens for deletion only when no running program holds it. It is a
+// folder, not a link, and this run removes it next.
+bool WindowsCommands::claimStaging(std::string_view path) {
+    const std::wstring folder = longPath(path);
+    const HANDLE handle = openFolder(folder, DELETE | FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool folderItself = GetFileInformationByHandle(handle, &info) &&
+                              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                              !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    CloseHandle(handle);
+    if (!folderItself) return false;
+    InterlockedExchange(&holding, 1);
+    staging_ = folder;
+    return true;
+}
+
+}  // namespace tembrel
