@@ -104,14 +104,21 @@ TEST_F(ShellTest, XcopyWithoutHiddenOrEmptySwitches) {
                                       {"a.txt", "file 420 a"}, {"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
 }
 
-TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
+// Nothing is copied onto a file at the destination, nor where a link on drive
+// C leads, at the destination or on the way to it.
+TEST_F(ShellTest, XcopyLeavesWhatStandsAtTheDestinationAlone) {
     writeFile("P/a.txt", "a");
     writeFile(c("Tembrel"), "precious");
+    fs::create_directories(root_ / "outside");
+    fs::create_symlink(root_ / "outside", c("Link"));
     fs::current_path("P");
-    const CommandOutput output = run("xcopy *.* C:\\Tembrel /e /h /i");
-    EXPECT_NE(output.err, "");
-    EXPECT_EQ(output.out, "0 File(s) copied\n");
+    for (const char* line : {"xcopy *.* C:\\Tembrel /e /h /i", "xcopy *.* C:\\Link /e /i", "xcopy *.* c:\\link\\sub /e /i"}) {
+        const CommandOutput output = run(line);
+        EXPECT_NE(output.err, "") << line;
+        EXPECT_EQ(output.out, "0 File(s) copied\n") << line;
+    }
     EXPECT_EQ(readFile(c("Tembrel")), "precious");
+    EXPECT_TRUE(fs::is_empty(root_ / "outside"));
 }
 
 TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
@@ -186,6 +193,8 @@ TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
 TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
     writeFile(c("file"), "x");
     fs::create_directories(c("full/sub"));
+    writeFile(root_ / "outside" / "sub" / "keep.txt", "keep");
+    fs::create_symlink(root_ / "outside", c("away"));
     struct Case {
         const char* line;
         const char* error;
@@ -194,10 +203,12 @@ TEST_F(ShellTest, RdReportsWhatItCannotRemove) {
         {"rd c:\\missing /s /q", "The system cannot find the file specified.\n"},
         {"rd c:\\file /s /q", "The directory name is invalid.\n"},
         {"rd c:\\full", "The directory is not empty.\n"},
+        {"rd c:\\away\\sub /s /q", "The system cannot find the file specified.\n"},  // never through a link
     };
     for (const Case& k : cases) EXPECT_EQ(run(k.line).err, k.error) << k.line;
     EXPECT_EQ(readFile(c("file")), "x");
     EXPECT_TRUE(fs::is_directory(c("full/sub")));
+    EXPECT_EQ(readFile(root_ / "outside" / "sub" / "keep.txt"), "keep");
 }
 
 TEST_F(ShellTest, ProgramsComeFromTheShipFolderAlone) {

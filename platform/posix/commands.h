@@ -40,6 +40,9 @@ struct Shell {
     bool hostPath(std::string_view dosPath, std::string& host, std::string& report) {
         return drive.hostPath(dosPath, host, report);
     }
+    bool place(std::string_view dosPath, Place& place, std::string& report, bool make = false) {
+        return drive.place(dosPath, place, report, make);
+    }
 };
 
 // The commands for the shared front. The console's part (clear, readKey) is

@@ -131,11 +131,11 @@ private:
 // Opens the folder a del or rd is given: never through a link, never a file
 // system mounted there, never the program's own folder. -1 when it is not to
 // be worked on; `why` says why.
-int openGivenFolder(const std::string& path, std::string_view& why, const Shell& shell) {
-    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+int openGivenFolder(const Place& place, std::string_view& why, const Shell& shell) {
+    const int fd = place.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     if (fd < 0) return -1;
     struct stat parent, st;
-    if (stat((splitLast(path).first).c_str(), &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
+    if (fstat(place.folder, &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
         why = shell.texts->mountLeftAlone;
     } else if (fstat(fd, &st) != 0 || idOf(st) == shell.ship) {
         why = shell.texts->shipFolderLeftAlone;
@@ -151,15 +151,15 @@ int openGivenFolder(const std::string& path, std::string_view& why, const Shell&
 bool delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
     const CommandTexts& texts = *shell.texts;
     const std::string arg(folderPath);
-    std::string path;
-    if (!shell.hostPath(arg, path, output.err)) return false;
+    Place place;
+    if (!shell.place(arg, place, output.err)) return false;
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (!place.status(st, false) || !S_ISDIR(st.st_mode)) {
         output.err += fillIn(texts.couldNotFind, {arg});
         return false;
     }
     std::string_view why;
-    FolderChain chain(openGivenFolder(path, why, shell));
+    FolderChain chain(openGivenFolder(place, why, shell));
     if (!why.empty()) {
         Deleter(shell, output, arg).report(why);
         return false;
@@ -176,16 +176,17 @@ bool delCommand(std::string_view folderPath, bool subfolders, Shell& shell, Comm
 bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, CommandOutput& output) {
     const CommandTexts& texts = *shell.texts;
     const std::string arg(folderPath);
-    std::string path;
+    Place place;
     struct stat st;
-    if (!shell.hostPath(arg, path, output.err)) return false;
-    if (lstat(path.c_str(), &st) != 0) {
+    if (!shell.place(arg, place, output.err)) return false;
+    if (!place.status(st, false)) {
         output.err += texts.folderNotFound;
         return false;
     }
     if (S_ISLNK(st.st_mode)) {
         // A link to a folder goes, never what it points to.
-        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0) return true;
+        if (place.status(st, true) && S_ISDIR(st.st_mode) && unlinkat(place.folder, place.name.c_str(), 0) == 0)
+            return true;
         output.err += texts.notAFolder;
         return false;
     }
@@ -195,18 +196,19 @@ bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, Comma
     }
     if (everything) {
         std::string_view why;
-        FolderChain chain(openGivenFolder(path, why, shell));
+        FolderChain chain(openGivenFolder(place, why, shell));
         Deleter deleter(shell, output, arg);
         if (chain.fd() < 0) {
             const std::string reason = why.empty() ? errorText(errno) : std::string(why);
             deleter.report(reason);
         } else {
             deleter.run(chain, "*", true, true);
-            if (!deleter.failed() && rmdir(path.c_str()) != 0) deleter.report(errorText(errno));
+            if (!deleter.failed() && unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) != 0)
+                deleter.report(errorText(errno));
         }
         return !deleter.failed();
     }
-    if (rmdir(path.c_str()) == 0) return true;
+    if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
     output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
                                      : fillIn(texts.cannotRemove, {arg, errorText(errno)});
     return false;
