@@ -311,14 +311,16 @@ TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
     for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
 }
 
-TEST(Console, Utf8IsTakenFromTheLocaleName) {
-    using Case = std::tuple<const char*, const char*, const char*, bool>;  // LC_ALL, LC_CTYPE, LANG, UTF-8
-    for (const auto& [all, ctype, lang, utf8] :
-         {Case{nullptr, nullptr, "de_DE.UTF-8", true}, Case{"", "", "en_US.utf8", true},
-          Case{"C", nullptr, "de_DE.UTF-8", false}, Case{nullptr, "xx_XX.UTF8@euro", "C", true},
-          Case{nullptr, "UTF-8", nullptr, true}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", false},
-          Case{nullptr, nullptr, nullptr, false}})
-        EXPECT_EQ(namesUtf8(characterLocale(all, ctype, lang)), utf8) << (lang ? lang : "");
+TEST(Console, TheCharsetIsTakenFromTheLocaleName) {
+    using Case = std::tuple<const char*, const char*, const char*, Charset>;  // LC_ALL, LC_CTYPE, LANG
+    const Charset utf8 = Charset::Utf8, other = Charset::Other;
+    for (const auto& [all, ctype, lang, charset] :
+         {Case{nullptr, nullptr, "de_DE.UTF-8", utf8}, Case{"", "", "en_US.utf8", utf8},
+          Case{"C", nullptr, "de_DE.UTF-8", other}, Case{nullptr, "xx_XX.UTF8@euro", "C", utf8},
+          Case{nullptr, "UTF-8", nullptr, utf8}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", Charset::Latin1},
+          Case{nullptr, nullptr, "de_DE.iso885915@euro", Charset::Latin9}, Case{nullptr, nullptr, "de_DE.CP850", other},
+          Case{nullptr, nullptr, nullptr, other}})
+        EXPECT_EQ(localeNameCharset(characterLocale(all, ctype, lang)), charset) << (lang ? lang : "");
 }
 
 }  // namespace

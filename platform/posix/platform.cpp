@@ -52,9 +52,9 @@ public:
         if (keysRead_) discardUnreadKeys();
     }
 
-    // The OEM letters go out as the terminal reads them: in UTF-8, spelled
-    // out in ASCII where the locale has nothing but ASCII ("ue" for the
-    // u with umlaut), and as they are anywhere else.
+    // The OEM letters go out as the terminal reads them: in UTF-8, in
+    // Latin-1 or Latin-9, spelled out in ASCII where the locale has nothing
+    // but ASCII ("ue" for the u with umlaut), and as they are anywhere else.
     void write(std::string_view text) override {
         if (hasNonAscii(text)) {
             pending_ += toTerminal()(text);
@@ -252,6 +252,10 @@ private:
             return oemToUtf8;
         case Charset::AsciiOnly:
             return oemToAscii;
+        case Charset::Latin1:
+            return oemToLatin1;
+        case Charset::Latin9:
+            return oemToLatin9;
         case Charset::Other:
             break;
         }
