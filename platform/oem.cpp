@@ -37,6 +37,22 @@ constexpr std::array<const char*, 64> latinLetters = {
     "d", "n", "o", "o", "o", "o", "oe", ":", "oe", "u", "u", "u", "ue", "y", "th", "y",
 };
 
+// The Latin-1 characters whose bytes Latin-9 gives to others (the euro sign,
+// S, s, Z and z with caron, OE, oe and Y with diaeresis).
+bool replacedInLatin9(char16_t u) {
+    return u == 0xA4 || u == 0xA6 || u == 0xA8 || u == 0xB4 || u == 0xB8 || u == 0xBC || u == 0xBD || u == 0xBE;
+}
+
+std::string oemToLatin(std::string_view text, bool latin9) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        const char16_t u = oemToUnicode(c);
+        out += u < 0x100 && !(latin9 && replacedInLatin9(u)) ? static_cast<char>(u) : '?';
+    }
+    return out;
+}
+
 }  // namespace
 
 char16_t oemToUnicode(unsigned char byte) {
@@ -99,5 +115,8 @@ std::string oemToAscii(std::string_view text) {
     }
     return out;
 }
+
+std::string oemToLatin1(std::string_view text) { return oemToLatin(text, false); }
+std::string oemToLatin9(std::string_view text) { return oemToLatin(text, true); }
 
 }  // namespace tembrel

@@ -16,5 +16,10 @@ std::wstring oemToWide(std::string_view text);
 // in its usual spelling without accents ("ue" for the u with umlaut, "ss"
 // for the sharp s), anything else that is not ASCII as '?'.
 std::string oemToAscii(std::string_view text);
+// The text in ISO-8859-1 (Latin-1) or ISO-8859-15 (Latin-9), which hold every
+// German letter; a character the set lacks (box drawing, and in Latin-9 the
+// eight signs it replaced, such as the currency sign) as '?'.
+std::string oemToLatin1(std::string_view text);
+std::string oemToLatin9(std::string_view text);
 
 }  // namespace tembrel

@@ -41,9 +41,9 @@ inline const EditionCase german{"German", TEMBRELO_START, &germanEdition, "Tembr
                          "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
                          "konnte Tembrelo nicht deinstallieren", "konnte den Ordner c:\\Tembrelo nicht"};
 
-// A locale neither UTF-8 nor ASCII-only, installed or not: the texts go out
+// A locale in the DOS code page itself, installed or not: the texts go out
 // as the very bytes they are.
-inline const char* const bytesLocale = "de_DE.ISO-8859-1";
+inline const char* const bytesLocale = "de_DE.CP850";
 
 inline const char* const clearScreen = "\x1b[2J";
 

@@ -89,6 +89,8 @@ TEST_P(EndToEnd, UmlautsFollowTheLocale) {
     EXPECT_EQ(piped("3", "POSIX").out, oemToAscii(raw));
     EXPECT_EQ(piped("3", "C.UTF-8").out, oemToUtf8(raw));
     EXPECT_EQ(piped("3", "xx_XX.UTF-8").out, oemToUtf8(raw)) << "named, though not installed";
+    EXPECT_EQ(piped("3", "de_DE.ISO-8859-1").out, oemToLatin1(raw));
+    EXPECT_EQ(piped("3", "de_DE.iso885915@euro").out, oemToLatin9(raw));
     // The interpreter's messages follow it too, beside a name that is the disk's own.
     fs::create_symlink("/", ship_ / folder() / "\u00e4u\u00dfer");
     const CommandTexts& texts = edition().edition->commandTexts;
@@ -98,6 +100,7 @@ TEST_P(EndToEnd, UmlautsFollowTheLocale) {
         const std::string out = piped("3", "C.UTF-8").out;
         for (const char* word : {"gel\u00f6scht", "dr\u00fccken", "gedr\u00fcckt", "\u00fcblich", "gew\u00fcnschte"})
             EXPECT_NE(out.find(word), std::string::npos) << word;
+        EXPECT_NE(piped("3", "de_DE.ISO-8859-15").out.find("gel\366scht"), std::string::npos);
     }
 }
 

@@ -104,14 +104,21 @@ TEST_F(ShellTest, XcopyWithoutHiddenOrEmptySwitches) {
                                       {"a.txt", "file 420 a"}, {"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
 }
 
-TEST_F(ShellTest, XcopyLeavesAFileAtTheDestinationAlone) {
+// Nothing is copied onto a file at the destination, nor where a link on drive
+// C leads, at the destination or on the way to it.
+TEST_F(ShellTest, XcopyLeavesWhatStandsAtTheDestinationAlone) {
     writeFile("P/a.txt", "a");
     writeFile(c("Tembrel"), "precious");
+    fs::create_directories(root_ / "outside");
+    fs::create_symlink(root_ / "outside", c("Link"));
     fs::current_path("P");
-    const CommandOutput output = run("xcopy *.* C:\\Tembrel /e /h /i");
-    EXPECT_NE(output.err, "");
-    EXPECT_EQ(output.out, "0 File(s) copied\n");
+    for (const char* line : {"xcopy *.* C:\\Tembrel /e /h /i", "xcopy *.* C:\\Link /e /i", "xcopy *.* c:\\link\\sub /e /i"}) {
+        const CommandOutput output = run(line);
+        EXPECT_NE(output.err, "") << line;
+        EXPECT_EQ(output.out, "0 File(s) copied\n") << line;
+    }
     EXPECT_EQ(readFile(c("Tembrel")), "precious");
+    EXPECT_TRUE(fs::is_empty(root_ / "outside"));
 }
 
 TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
@@ -186,6 +193,8 @@ TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
 TEST_F(ShellTest, RdAndDelReportWhatTheyCannotRemoveOrFind) {
     writeFile(c("file"), "x");
     fs::create_directories(c("full/sub"));
+    writeFile(root_ / "outside" / "sub" / "keep.txt", "keep");
+    fs::create_symlink(root_ / "outside", c("away"));
     struct Case {
         const char* line;
         const char* error;
@@ -196,10 +205,12 @@ TEST_F(ShellTest, RdAndDelReportWhatTheyCannotRemoveOrFind) {
         {"rd c:\\full", "The directory is not empty.\n"},
         {"del c:\\missing\\*.* /s /q", "Could Not Find c:\\missing\\*.*\n"},
         {"del c:\\full\\*.* /s /q", "Could Not Find c:\\full\\*.*\n"},
+        {"rd c:\\away\\sub /s /q", "The system cannot find the file specified.\n"},  // never through a link
     };
     for (const Case& k : cases) EXPECT_EQ(run(k.line).err, k.error) << k.line;
     EXPECT_EQ(readFile(c("file")), "x");
     EXPECT_TRUE(fs::is_directory(c("full/sub")));
+    EXPECT_EQ(readFile(root_ / "outside" / "sub" / "keep.txt"), "keep");
 }
 
 TEST_F(ShellTest, ProgramsComeFromTheShipFolderAlone) {
@@ -302,14 +313,16 @@ TEST(ShownName, ControlCharactersBecomeQuestionMarks) {
     for (const Case& c : cases) EXPECT_EQ(shownName(c.name, c.utf8), c.shown) << c.name;
 }
 
-TEST(Console, Utf8IsTakenFromTheLocaleName) {
-    using Case = std::tuple<const char*, const char*, const char*, bool>;  // LC_ALL, LC_CTYPE, LANG, UTF-8
-    for (const auto& [all, ctype, lang, utf8] :
-         {Case{nullptr, nullptr, "de_DE.UTF-8", true}, Case{"", "", "en_US.utf8", true},
-          Case{"C", nullptr, "de_DE.UTF-8", false}, Case{nullptr, "xx_XX.UTF8@euro", "C", true},
-          Case{nullptr, "UTF-8", nullptr, true}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", false},
-          Case{nullptr, nullptr, nullptr, false}})
-        EXPECT_EQ(namesUtf8(characterLocale(all, ctype, lang)), utf8) << (lang ? lang : "");
+TEST(Console, TheCharsetIsTakenFromTheLocaleName) {
+    using Case = std::tuple<const char*, const char*, const char*, Charset>;  // LC_ALL, LC_CTYPE, LANG
+    const Charset utf8 = Charset::Utf8, other = Charset::Other;
+    for (const auto& [all, ctype, lang, charset] :
+         {Case{nullptr, nullptr, "de_DE.UTF-8", utf8}, Case{"", "", "en_US.utf8", utf8},
+          Case{"C", nullptr, "de_DE.UTF-8", other}, Case{nullptr, "xx_XX.UTF8@euro", "C", utf8},
+          Case{nullptr, "UTF-8", nullptr, utf8}, Case{nullptr, nullptr, "de_DE.ISO-8859-1", Charset::Latin1},
+          Case{nullptr, nullptr, "de_DE.iso885915@euro", Charset::Latin9}, Case{nullptr, nullptr, "de_DE.CP850", other},
+          Case{nullptr, nullptr, nullptr, other}})
+        EXPECT_EQ(localeNameCharset(characterLocale(all, ctype, lang)), charset) << (lang ? lang : "");
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ struct Shell {
     bool hostPath(std::string_view dosPath, std::string& host, std::string& report) {
         return drive.hostPath(dosPath, host, report);
     }
+    bool place(std::string_view dosPath, Place& place, std::string& report, bool make = false) {
+        return drive.place(dosPath, place, report, make);
+    }
 };
 
 // The commands for the shared front. The console's part (clear, readKey) is
@@ -85,7 +88,7 @@ private:
 
     // Holds the staging folder open as `fd`, locked, and a stop by signal
     // for later; false (errno set) when `host` is not that folder any more.
-    bool holdStaging(const std::string& host, int fd);
+    bool holdStaging(const Place& place, int fd);
 
     Emit emit_;
     int stagingFd_ = -1;  // the staging folder held, locked

@@ -26,18 +26,23 @@ public:
         umask(umask_);
     }
 
-    // Copies what `pattern` matches in the folder `source` into `dest`.
-    // False when anything could not be copied.
-    bool run(const std::string& source, const std::string& pattern, const std::string& dest) {
-        FolderChain src(open(source.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // Copies what `pattern` matches in the folder `source` into the folder
+    // `destination`, made where missing. False when anything could not be
+    // copied.
+    bool run(const Place& source, const std::string& pattern, std::string_view destination, Shell& shell) {
+        FolderChain src(source.open(O_RDONLY | O_DIRECTORY));
         if (src.fd() < 0) {
-            error(fillIn(texts_.fileNotFound, {shownName(dosName(source), output_.utf8)}));
+            error(fillIn(texts_.fileNotFound, {shownName(dosName(source.path), output_.utf8)}));
             return false;
         }
-        if (!makeDestination(dest)) return false;
-        FolderChain dst(open(dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        Place dest;
+        // A drive C that Wine would refuse has nothing to count: no copy
+        // runs, and its refusal stands alone.
+        if (!shell.place(destination, dest, output_.err, true)) return false;
+        if (!destinationReady(dest)) return false;
+        FolderChain dst(dest.open(O_RDONLY | O_DIRECTORY));
         if (dst.fd() < 0) {
-            error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(dest), output_.utf8), errorText(errno)}));
+            error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(dest.path), output_.utf8), errorText(errno)}));
             return false;
         }
         destId_ = dst.id();
@@ -71,27 +76,17 @@ private:
     }
     void skip(std::string_view why) { error(fillIn(texts_.skipped, {shown_, why})); }
 
-    bool makeDestination(const std::string& dest) {
+    // The destination, made as far as it could be, is a folder. On drive C
+    // a link there is in the way: the copy never writes where it leads.
+    bool destinationReady(const Place& dest) {
         struct stat st;
-        if (stat(dest.c_str(), &st) == 0) {
-            if (S_ISDIR(st.st_mode)) return true;
-            output_.out += fillIn(texts_.filesCopied, {"0"});
-            error(fillIn(texts_.fileInTheWay, {shownName(dosName(dest), output_.utf8)}));
-            return false;
-        }
-        // Create the folder and any missing folders above it.
-        for (std::size_t i = 1; i <= dest.size(); ++i) {
-            if (i == dest.size() || dest[i] == '/') {
-                const std::string part = dest.substr(0, i);
-                if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-                    const int cause = errno;
-                    output_.out += fillIn(texts_.filesCopied, {"0"});
-                    error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(part), output_.utf8), errorText(cause)}));
-                    return false;
-                }
-            }
-        }
-        return true;
+        const bool there = dest.status(st, !dest.onDriveC);
+        if (there && S_ISDIR(st.st_mode)) return true;
+        const int cause = errno;
+        output_.out += fillIn(texts_.filesCopied, {"0"});
+        const std::string shown = shownName(dosName(dest.path), output_.utf8);
+        error(there ? fillIn(texts_.fileInTheWay, {shown}) : fillIn(texts_.cannotCreateFolder, {shown, errorText(cause)}));
+        return false;
     }
 
     // Copies the tree below the two chains' folders, one folder a frame: no
@@ -274,11 +269,9 @@ private:
 
 bool xcopyCommand(std::string_view folder, std::string_view destination, CopySwitches switches, Shell& shell,
                   CommandOutput& output) {
-    // A drive C that Wine would refuse has nothing to count: no copy runs,
-    // and its refusal stands alone.
-    std::string source, dest;
-    if (!shell.hostPath(folder, source, output.err) || !shell.hostPath(destination, dest, output.err)) return false;
-    return Copier(switches, *shell.texts, output).run(source, "*", dest);
+    Place source;
+    if (!shell.place(folder, source, output.err)) return false;
+    return Copier(switches, *shell.texts, output).run(source, "*", destination, shell);
 }
 
 }  // namespace tembrel

@@ -128,11 +128,11 @@ private:
 // Opens the folder a del or rd is given: never through a link, never a file
 // system mounted there, never the program's own folder. -1 when it is not to
 // be worked on; `why` says why.
-int openGivenFolder(const std::string& path, std::string_view& why, const Shell& shell) {
-    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+int openGivenFolder(const Place& place, std::string_view& why, const Shell& shell) {
+    const int fd = place.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     if (fd < 0) return -1;
     struct stat parent, st;
-    if (stat((splitLast(path).first).c_str(), &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
+    if (fstat(place.folder, &parent) != 0 || isMountPoint(fd, parent.st_dev)) {
         why = shell.texts->mountLeftAlone;
     } else if (fstat(fd, &st) != 0 || idOf(st) == shell.ship) {
         why = shell.texts->shipFolderLeftAlone;
@@ -156,13 +156,13 @@ Deleted notOpened(const std::string& shown, const Shell& shell, CommandOutput& o
 
 Deleted delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
     const std::string arg(folderPath);
-    std::string path;
-    if (!shell.hostPath(arg, path, output.err)) return Deleted::NotAll;
+    Place place;
+    if (!shell.place(arg, place, output.err)) return Deleted::NotAll;
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return notOpened(arg, shell, output);
+    if (!place.status(st, false)) return notOpened(arg, shell, output);
     if (!S_ISDIR(st.st_mode)) return Deleted::NoneFound;
     std::string_view why;
-    const int fd = openGivenFolder(path, why, shell);
+    const int fd = openGivenFolder(place, why, shell);
     if (fd < 0 && why.empty()) return notOpened(arg, shell, output);
     if (fd < 0) {
         Deleter(shell, output, arg).report(why);
@@ -178,16 +178,17 @@ Deleted delCommand(std::string_view folderPath, bool subfolders, Shell& shell, C
 bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, CommandOutput& output) {
     const CommandTexts& texts = *shell.texts;
     const std::string arg(folderPath);
-    std::string path;
+    Place place;
     struct stat st;
-    if (!shell.hostPath(arg, path, output.err)) return false;
-    if (lstat(path.c_str(), &st) != 0) {
+    if (!shell.place(arg, place, output.err)) return false;
+    if (!place.status(st, false)) {
         output.err += texts.folderNotFound;
         return false;
     }
     if (S_ISLNK(st.st_mode)) {
         // A link to a folder goes, never what it points to.
-        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0) return true;
+        if (place.status(st, true) && S_ISDIR(st.st_mode) && unlinkat(place.folder, place.name.c_str(), 0) == 0)
+            return true;
         output.err += texts.notAFolder;
         return false;
     }
@@ -197,18 +198,19 @@ bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, Comma
     }
     if (everything) {
         std::string_view why;
-        FolderChain chain(openGivenFolder(path, why, shell));
+        FolderChain chain(openGivenFolder(place, why, shell));
         Deleter deleter(shell, output, arg);
         if (chain.fd() < 0) {
             const std::string reason = why.empty() ? errorText(errno) : std::string(why);
             deleter.report(reason);
         } else {
             deleter.run(chain, "*", true, true);
-            if (!deleter.failed() && rmdir(path.c_str()) != 0) deleter.report(errorText(errno));
+            if (!deleter.failed() && unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) != 0)
+                deleter.report(errorText(errno));
         }
         return !deleter.failed();
     }
-    if (rmdir(path.c_str()) == 0) return true;
+    if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
     output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
                                      : fillIn(texts.cannotRemove, {arg, errorText(errno)});
     return false;

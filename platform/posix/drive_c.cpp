@@ -34,25 +34,39 @@ DriveC driveCFolder(const char* winePrefix, const char* home) {
     return {prefix + "/drive_c", ""};
 }
 
-DriveC ownDriveC(DriveC placed) {
-    if (placed.folder.empty()) return placed;
-    const std::string prefix = splitLast(placed.folder).first;
+int openOwnDriveC(const std::string& folder, std::string& refusal) {
+    const std::string prefix = splitLast(folder).first;
     struct stat st;
     Fd top(open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!top) return placed;  // made later, by this user
-    if (fstat(top.fd, &st) != 0 || st.st_uid != getuid()) return {"", "wine: '" + prefix + "' is not owned by you\n"};
-    placed.fd = openat(top.fd, "drive_c", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (placed.fd >= 0 && (fstat(placed.fd, &st) != 0 || st.st_uid != getuid())) {
-        close(placed.fd);
-        return {"", "wine: '" + placed.folder + "' is not owned by you\n"};
+    if (!top) return -1;  // made later, by this user
+    if (fstat(top.fd, &st) != 0 || st.st_uid != getuid()) {
+        refusal = "wine: '" + prefix + "' is not owned by you\n";
+        return -1;
     }
+    const int fd = openat(top.fd, "drive_c", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, &st) != 0 || st.st_uid != getuid())) {
+        close(fd);
+        refusal = "wine: '" + folder + "' is not owned by you\n";
+        return -1;
+    }
+    return fd;
+}
+
+DriveC ownDriveC(DriveC placed) {
+    if (placed.folder.empty()) return placed;
+    std::string refusal;
+    placed.fd = openOwnDriveC(placed.folder, refusal);
+    if (!refusal.empty()) return {"", refusal};
     return placed;
+}
+
+bool onDriveC(std::string_view dosPath) {
+    return dosPath.size() >= 2 && (dosPath[0] == 'c' || dosPath[0] == 'C') && dosPath[1] == ':';
 }
 
 HostPath mapDosPath(std::string_view dosPath, std::string_view driveC) {
     HostPath host;
-    const bool onDriveC = dosPath.size() >= 2 && (dosPath[0] == 'c' || dosPath[0] == 'C') && dosPath[1] == ':';
-    if (onDriveC) {
+    if (onDriveC(dosPath)) {
         dosPath.remove_prefix(2);
         host.path = driveC;
         host.fixed = host.path.size();
@@ -103,13 +117,14 @@ std::string resolvePath(const HostPath& host) {
     return resolved;
 }
 
+bool DriveCPaths::refused(std::string& report) {
+    if (!refusalShown) report += driveC.refusal;
+    refusalShown = true;
+    return false;
+}
+
 bool DriveCPaths::hostPath(std::string_view dosPath, std::string& host, std::string& report) {
-    const bool onDriveC = dosPath.size() >= 2 && (dosPath[0] == 'c' || dosPath[0] == 'C') && dosPath[1] == ':';
-    if (onDriveC && driveC.folder.empty()) {
-        if (!refusalShown) report += driveC.refusal;
-        refusalShown = true;
-        return false;
-    }
+    if (onDriveC(dosPath) && driveC.folder.empty()) return refused(report);
     host = resolvePath(mapDosPath(dosPath, driveC.folder));
     return true;
 }

@@ -1,6 +1,8 @@
 // Drive C on the POSIX platform: where it is, and DOS paths mapped onto it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,6 +28,36 @@ DriveC driveCFolder(const char* winePrefix, const char* home);
 // checked is what stays open.
 DriveC ownDriveC(DriveC placed);
 
+// drive_c opened, where it is this user's and lies in a prefix of this user's.
+// -1 when it is not there, or is refused: `refusal` then says why.
+int openOwnDriveC(const std::string& folder, std::string& refusal);
+
+// Whether a DOS path is on drive C ("c:..." or "C:...").
+bool onDriveC(std::string_view dosPath);
+
+// Where a DOS path leads: the open folder that holds its last name, and that
+// name as the disk spells it ("." for a root). Below drive C the folder is
+// reached from drive_c's descriptor, held open, one name at a time and never
+// through a link, and what is done there is done through that folder: a name
+// swapped for a link meanwhile is not followed. Elsewhere it is found by its
+// path, links and all.
+struct Place {
+    int folder = -1;        // -1 (`error` saying why) when a folder on the way is missing
+    std::string name;
+    std::string path;       // the host path, as far as it was found
+    bool onDriveC = false;  // links are then never followed, the last name's included
+    int error = 0;
+
+    Place() = default;
+    Place(const Place&) = delete;
+    Place& operator=(const Place&) = delete;
+    ~Place();
+    // Opens what stands there (O_CLOEXEC added; O_NOFOLLOW on drive C).
+    int open(int flags) const;
+    // What stands there, or with `followLink` what a link there leads to.
+    bool status(struct stat& st, bool followLink) const;
+};
+
 // A DOS path turned into a host path. Components after `fixed` are still to be
 // matched against the disk ignoring case.
 struct HostPath {
@@ -46,6 +78,17 @@ struct DriveCPaths {
     // for a path on a drive C that could not be placed: the reason goes to
     // `report`, the first time only.
     bool hostPath(std::string_view dosPath, std::string& host, std::string& report);
+
+    // Where a DOS path leads (see Place). With `make`, the folders on the
+    // way and the last one are made where missing. False, as for hostPath,
+    // for a path on a drive C that could not be placed.
+    bool place(std::string_view dosPath, Place& place, std::string& report, bool make = false);
+
+private:
+    bool refused(std::string& report);
+    // drive_c, opened now if it was not there before; with `make`, made
+    // first where missing (`at` tells what could not be made).
+    int driveFd(bool make, Place& at);
 };
 
 // Resolves a mapped path against the disk: each component not present under

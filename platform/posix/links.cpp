@@ -13,13 +13,13 @@ namespace tembrel {
 // itself needs removing: it is the install, and removing it is the
 // uninstall. Another file system mounted at the path cannot be removed as a
 // link: no delete may go into it.
-LinkRemoval removeLinkAt(const std::string& path) {
+LinkRemoval removeLinkAt(int folderFd, const std::string& name) {
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return LinkRemoval::Clear;
-    if (S_ISLNK(st.st_mode)) return unlink(path.c_str()) == 0 ? LinkRemoval::Clear : LinkRemoval::Left;
-    Fd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LinkRemoval::Clear;
+    if (S_ISLNK(st.st_mode)) return unlinkat(folderFd, name.c_str(), 0) == 0 ? LinkRemoval::Clear : LinkRemoval::Left;
+    Fd folder(openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat parent;
-    if (!folder || stat(splitLast(path).first.c_str(), &parent) != 0 || !isMountPoint(folder.fd, parent.st_dev))
+    if (!folder || fstat(folderFd, &parent) != 0 || !isMountPoint(folder.fd, parent.st_dev))
         return LinkRemoval::Clear;
     return LinkRemoval::Mount;
 }

@@ -75,16 +75,24 @@ std::string shownName(std::string_view name, bool utf8) {
     return shown;
 }
 
-bool namesUtf8(std::string_view locale) {
-    // The code set follows the dot; a name that is only a code set ("UTF-8",
-    // as some systems set LC_CTYPE) names it too.
+Charset codesetCharset(std::string_view codeset) {
+    // Compared as glibc normalizes code set names: lower case, no '-' or '_'.
+    std::string name;
+    for (char c : codeset) {
+        if (c != '-' && c != '_') name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (name == "utf8") return Charset::Utf8;
+    if (name == "iso88591") return Charset::Latin1;
+    if (name == "iso885915") return Charset::Latin9;
+    return name == "ansix3.41968" || name == "ascii" ? Charset::AsciiOnly : Charset::Other;
+}
+
+Charset localeNameCharset(std::string_view locale) {
+    // The code set follows the dot, up to a modifier ("@euro"); a name
+    // without a dot is taken as a code set.
     const std::size_t dot = locale.find('.');
     const std::size_t start = dot == std::string_view::npos ? 0 : dot + 1;
-    std::string codeset;
-    for (char c : locale.substr(start, locale.find('@', start) - start)) {
-        if (c != '-' && c != '_') codeset += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return codeset == "utf8";
+    return codesetCharset(locale.substr(start, locale.find('@', start) - start));
 }
 
 std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang) {
@@ -117,12 +125,9 @@ Charset localeCharset() {
     if (setlocale(LC_CTYPE, "") == nullptr) {
         // A locale that is not installed still says what the terminal
         // speaks: its name decides.
-        const bool utf8 = namesUtf8(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG")));
-        return utf8 ? Charset::Utf8 : Charset::Other;
+        return localeNameCharset(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG")));
     }
-    const std::string_view codeset = nl_langinfo(CODESET);
-    if (codeset == "UTF-8") return Charset::Utf8;
-    return codeset == "ANSI_X3.4-1968" || codeset == "ASCII" ? Charset::AsciiOnly : Charset::Other;
+    return codesetCharset(nl_langinfo(CODESET));
 }
 
 }  // namespace tembrel

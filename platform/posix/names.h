@@ -12,12 +12,17 @@ namespace tembrel {
 // every byte outside ASCII) become '?'.
 std::string shownName(std::string_view name, bool utf8);
 
-// Whether a locale name ("de_DE.UTF-8", "C.utf8") asks for UTF-8.
-bool namesUtf8(std::string_view locale);
+// What the terminal reads: UTF-8, ASCII alone, Latin-1 or Latin-9, or any
+// other set, which gets the DOS code page's bytes as they are.
+enum class Charset { Utf8, AsciiOnly, Latin1, Latin9, Other };
+// The character set a code set's name ("UTF-8", "ISO-8859-15", as
+// nl_langinfo gives it) or a locale's name ("de_DE.utf8", "de_DE.iso885915@euro",
+// or only a code set, as some systems set LC_CTYPE) says.
+Charset codesetCharset(std::string_view codeset);
+Charset localeNameCharset(std::string_view locale);
 
 // What the terminal reads, by the locale the environment chooses: the
 // locale's code set where it is installed, else what its name says.
-enum class Charset { Utf8, AsciiOnly, Other };
 Charset localeCharset();
 // The locale the environment chooses for characters: the first set of
 // LC_ALL, LC_CTYPE and LANG, or "C".

@@ -54,9 +54,9 @@ public:
         if (keysRead_) discardUnreadKeys();
     }
 
-    // The OEM letters go out as the terminal reads them: in UTF-8, spelled
-    // out in ASCII where the locale has nothing but ASCII ("ue" for the
-    // u with umlaut), and as they are anywhere else.
+    // The OEM letters go out as the terminal reads them: in UTF-8, in
+    // Latin-1 or Latin-9, spelled out in ASCII where the locale has nothing
+    // but ASCII ("ue" for the u with umlaut), and as they are anywhere else.
     void write(std::string_view text) override {
         if (hasNonAscii(text)) {
             pending_ += toTerminal()(text);
@@ -94,21 +94,21 @@ public:
     }
 
     bool isDirectory(std::string_view path) override {
-        std::string host;
+        Place at;
         struct stat st;
-        return hostPath(path, host) && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return place(path, at) && at.status(st, true) && S_ISDIR(st.st_mode);
     }
 
     bool exists(std::string_view path) override {
-        std::string host;
+        Place at;
         struct stat st;
-        return hostPath(path, host) && lstat(host.c_str(), &st) == 0;
+        return place(path, at) && at.status(st, false);
     }
 
     bool removeLinks(std::string_view path) override {
-        std::string host;
-        if (!hostPath(path, host)) return false;
-        const LinkRemoval removal = removeLinkAt(host);
+        Place at;
+        if (!place(path, at)) return false;
+        const LinkRemoval removal = removeLinkAt(at.folder, at.name);
         if (removal != LinkRemoval::Mount) return removal == LinkRemoval::Clear;
         flush();
         const CommandTexts& texts = terminalTexts();
@@ -119,6 +119,14 @@ public:
     // Folders change by name, as on Windows: ".." leads back to the folder
     // a link was entered from, not to the parent of where the link points.
     bool changeDirectory(std::string_view path) override {
+        if (onDriveC(path)) {
+            Place at;
+            if (!place(path, at)) return false;
+            Fd folder(at.open(O_PATH | O_DIRECTORY));
+            if (!folder || fchdir(folder.fd) != 0) return false;
+            if (!folder_.empty()) folder_ = joinByName("/", at.path);
+            return true;
+        }
         std::string host;
         if (!hostPath(path, host)) return false;
         if (folder_.empty()) return chdir(host.c_str()) == 0;
@@ -130,22 +138,23 @@ public:
 
     // By identity: from `path` up through "..", whatever links led there.
     // A path that is no folder counts by the folder that holds its name.
+    // A link at `folder` itself is followed: what is asked is where it leads.
     bool encloses(std::string_view folder, std::string_view path) override {
-        std::string outer, inner;
-        if (!hostPath(folder, outer) || !hostPath(path, inner)) return false;
+        Place outer, inner;
+        if (!place(folder, outer) || !place(path, inner)) return false;
         struct stat st;
-        if (stat(outer.c_str(), &st) != 0) return false;
+        Fd whole(outer.folder < 0 ? -1 : openat(outer.folder, outer.name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!whole || fstat(whole.fd, &st) != 0) return false;
         const FileId top = idOf(st);
-        Fd at(open(inner.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!at) at.fd = open(splitLast(inner).first.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        Fd at(inner.open(O_PATH | O_DIRECTORY));
+        if (!at && inner.folder >= 0) at.fd = openat(inner.folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (!at) return false;
         if (withinFolder(at.fd, top)) return true;
         // A bind mount of a folder inside leads there by another way than
         // ".." goes back: the folder's tree is searched for it, where it can
         // lie at all (on the same file system).
         struct stat inside;
-        Fd whole(open(outer.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        return whole && fstat(at.fd, &inside) == 0 && inside.st_dev == st.st_dev && treeHolds(whole.fd, idOf(inside));
+        return fstat(at.fd, &inside) == 0 && inside.st_dev == st.st_dev && treeHolds(whole.fd, idOf(inside));
     }
 
     void removeStoppedCopies(std::string_view installFolder) override {
@@ -184,6 +193,14 @@ private:
     bool hostPath(std::string_view dosPath, std::string& host) {
         std::string report;
         if (shell_.hostPath(dosPath, host, report)) return true;
+        flush();
+        writeAll(STDERR_FILENO, report);
+        return false;
+    }
+
+    bool place(std::string_view dosPath, Place& at) {
+        std::string report;
+        if (shell_.place(dosPath, at, report)) return true;
         flush();
         writeAll(STDERR_FILENO, report);
         return false;
@@ -246,6 +263,10 @@ private:
             return oemToUtf8;
         case Charset::AsciiOnly:
             return oemToAscii;
+        case Charset::Latin1:
+            return oemToLatin1;
+        case Charset::Latin9:
+            return oemToLatin9;
         case Charset::Other:
             break;
         }

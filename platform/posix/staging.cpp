@@ -54,15 +54,16 @@ void releaseStops() {
     }
 }
 
-bool sameFolder(const std::string& path, int fd) {
+bool sameFolder(const Place& place, int fd) {
     struct stat named, held;
-    return lstat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 && idOf(named) == idOf(held);
+    return place.status(named, false) && fstat(fd, &held) == 0 && idOf(named) == idOf(held);
 }
 
-// Drive C's refusal, where it has one, is shown the first time it is met.
-bool hostPathOf(Shell& shell, std::string_view path, std::string& host, PosixCommands& commands) {
+// Where a DOS path leads, from drive C's held folder; drive C's refusal, where
+// it has one, is shown the first time it is met.
+bool placeOf(Shell& shell, std::string_view path, Place& place, PosixCommands& commands, bool make = false) {
     std::string report;
-    if (shell.hostPath(path, host, report)) return true;
+    if (shell.place(path, place, report, make)) return true;
     if (!report.empty()) commands.say(report, {}, true);
     return false;
 }
@@ -72,18 +73,18 @@ bool hostPathOf(Shell& shell, std::string_view path, std::string& host, PosixCom
 bool stopRequested() { return stopSignal != 0; }
 
 bool PosixCommands::exists(std::string_view path) {
-    std::string host;
+    Place place;
     struct stat st;
-    return hostPathOf(shell_, path, host, *this) && lstat(host.c_str(), &st) == 0;
+    return placeOf(shell_, path, place, *this) && place.status(st, false);
 }
 
 unsigned long PosixCommands::runId() { return static_cast<unsigned long>(getpid()); }
 
 // The lock is the run's claim: it goes with the run, however the run ends,
 // and a process id used again cannot take it over.
-bool PosixCommands::holdStaging(const std::string& host, int fd) {
+bool PosixCommands::holdStaging(const Place& place, int fd) {
     if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFolder(host, fd)) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFolder(place, fd)) {
         if (errno == EWOULDBLOCK) errno = EBUSY;
         close(fd);
         return false;
@@ -94,39 +95,48 @@ bool PosixCommands::holdStaging(const std::string& host, int fd) {
 }
 
 Outcome PosixCommands::makeStaging(std::string_view path, std::string_view dest) {
-    std::string host, shownDest;
-    if (!hostPathOf(shell_, path, host, *this) || !hostPathOf(shell_, dest, shownDest, *this)) return Outcome::Failed;
+    Place at, fresh, shownDest;
+    if (!placeOf(shell_, path, at, *this) || !placeOf(shell_, dest, shownDest, *this)) return Outcome::Failed;
     holdStops();
-    // The folders above are made as the copy made them.
-    for (std::size_t i = host.find('/', 1); i != std::string::npos; i = host.find('/', i + 1))
-        mkdir(host.substr(0, i).c_str(), 0777);
-    const bool made = mkdir(host.c_str(), 0777) == 0;
-    if (!made && errno == EEXIST) {
-        releaseStops();
-        return Outcome::Taken;
+    const Place* made = nullptr;
+    if (at.folder >= 0) {
+        if (mkdirat(at.folder, at.name.c_str(), 0777) == 0) {
+            made = &at;
+        } else if (errno == EEXIST) {
+            releaseStops();
+            return Outcome::Taken;
+        }
+    } else if (placeOf(shell_, path, fresh, *this, true) && fresh.folder >= 0) {
+        made = &fresh;  // the folders above were missing: made as the copy makes them
+    } else {
+        errno = fresh.error;
     }
-    if (made && holdStaging(host, open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)))
-        return Outcome::Done;
+    if (made != nullptr && holdStaging(*made, made->open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return Outcome::Done;
     const int cause = errno;
-    if (made) rmdir(host.c_str());
+    if (made != nullptr) unlinkat(made->folder, made->name.c_str(), AT_REMOVEDIR);
     say(shell_.texts->filesCopied, "0", false);
-    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(cause)}), shownName(dosName(shownDest), namesInUtf8()), true);
+    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(cause)}),
+        shownName(dosName(shownDest.path), namesInUtf8()), true);
     releaseStops();
     return Outcome::Failed;
 }
 
 Outcome PosixCommands::moveStaging(std::string_view path, std::string_view dest) {
-    std::string from, to;
-    if (!hostPathOf(shell_, path, from, *this) || !hostPathOf(shell_, dest, to, *this)) return Outcome::Failed;
+    Place from, to;
+    if (!placeOf(shell_, path, from, *this) || !placeOf(shell_, dest, to, *this)) return Outcome::Failed;
     // Never onto what stands there: rename() would replace an empty folder.
-    int moved = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    int moved = from.folder < 0 || to.folder < 0
+                    ? (errno = from.folder < 0 ? from.error : to.error, -1)
+                    : renameat2(from.folder, from.name.c_str(), to.folder, to.name.c_str(), RENAME_NOREPLACE);
     if (moved != 0 && (errno == ENOSYS || errno == EINVAL)) {  // kernels before 3.15, some file systems
         struct stat st;
-        moved = lstat(to.c_str(), &st) == 0 ? (errno = EEXIST, -1) : rename(from.c_str(), to.c_str());
+        moved = to.status(st, false) ? (errno = EEXIST, -1)
+                                     : renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str());
     }
     if (moved == 0) return Outcome::Done;
     if (errno == EEXIST || errno == ENOTEMPTY || errno == ENOTDIR) return Outcome::Taken;
-    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to), namesInUtf8()), true);
+    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to.path), namesInUtf8()),
+        true);
     return Outcome::Failed;
 }
 
@@ -137,20 +147,20 @@ void PosixCommands::endStaging(std::string_view) {
 }
 
 std::vector<std::string> PosixCommands::namesIn(std::string_view folder) {
-    std::string host;
+    Place place;
     std::vector<std::string> names;
-    if (!hostPathOf(shell_, folder, host, *this)) return names;
-    Fd fd(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!placeOf(shell_, folder, place, *this)) return names;
+    Fd fd(place.open(O_RDONLY | O_DIRECTORY));
     if (!fd) return names;
     for (Entry& entry : listFolder(fd.fd)) names.push_back(std::move(entry.name));
     return names;
 }
 
 bool PosixCommands::claimStaging(std::string_view path) {
-    std::string host;
-    if (!hostPathOf(shell_, path, host, *this)) return false;
+    Place place;
+    if (!placeOf(shell_, path, place, *this)) return false;
     holdStops();
-    if (holdStaging(host, open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))) return true;
+    if (holdStaging(place, place.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return true;
     releaseStops();
     return false;
 }

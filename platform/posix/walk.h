@@ -132,11 +132,12 @@ void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
 // (itself included, `top` not) has a name starting with a dot.
 bool belowDotFolder(int fd, FileId top);
 
-// Whether the path is clear of a link (links.cpp): Clear, a link was removed
-// or there was none; Left, one could not be removed; Mount, another file
-// system is mounted there, which is never removed or entered.
+// Whether the name `name` in the open folder `folderFd` is clear of a link
+// (links.cpp): Clear, a link was removed or there was none; Left, one could
+// not be removed; Mount, another file system is mounted there, which is never
+// removed or entered.
 enum class LinkRemoval { Clear, Left, Mount };
-LinkRemoval removeLinkAt(const std::string& path);
+LinkRemoval removeLinkAt(int folderFd, const std::string& name);
 
 // Copies the contents of one open file to another: a clone where the file
 // system shares blocks; otherwise the data only, so that holes stay holes.
