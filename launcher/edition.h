@@ -1,3 +1,4 @@
+// The Edition record: everything that differs between the language editions.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +44,6 @@ struct Edition {
     Screen invalidKeyScreen;
     CommandTexts commandTexts;         // what the command interpreter prints, in this language
     std::string_view programName;      // "TembrelLaunch"
-    std::string_view version;          // "1.002"
     std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder
 };
 

@@ -32,7 +32,7 @@ protected:
     PipedRun pipedWith(const std::string& keys, const std::string& prelude) const {
         PipedOptions options;
         options.prelude = prelude;
-        return runPiped(edition().program, ship_.string(), env(bytesLocale), keys, options);
+        return runPiped(program(), ship_.string(), env(bytesLocale), keys, options);
     }
     std::optional<fs::path> mounted_;
 };
@@ -116,11 +116,11 @@ TEST_P(Hostile, UnusualSystemsStillLaunchAndUninstall) {
     };
     for (const State& s : states) {
         s.setUp();
-        const PipedRun launch = runPiped(edition().program, ship_.string(), env(), "1", *s.options);
+        const PipedRun launch = runPiped(program(), ship_.string(), env(), "1", *s.options);
         EXPECT_TRUE(exitedWithZero(launch.status)) << s.name;
         EXPECT_EQ(started(), ship_.string() + "\n") << s.name;
         EXPECT_EQ(readFile(install() / "QBASIC.EXE"), "qbasic") << s.name;
-        const PipedRun uninstall = runPiped(edition().program, ship_.string(), env(), "2x", *s.options);
+        const PipedRun uninstall = runPiped(program(), ship_.string(), env(), "2x", *s.options);
         EXPECT_TRUE(exitedWithZero(uninstall.status)) << s.name;
         EXPECT_FALSE(fs::exists(install())) << s.name;
         fs::remove(root_ / "home" / "started");
@@ -169,7 +169,7 @@ TEST_P(Hostile, OnlyTheShipFoldersStarterRuns) {
     fs::remove(ship_ / "dosboxportable.exe");
     const auto withPath = envWith("PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin");
     for (const char* keys : {"1", "2x"}) {
-        const PipedRun run = runPiped(edition().program, ship_.string(), withPath, keys);
+        const PipedRun run = runPiped(program(), ship_.string(), withPath, keys);
         EXPECT_TRUE(exitedWithZero(run.status));
         EXPECT_EQ(readFile(root_ / "home" / "ran"), "") << keys;
     }
@@ -211,7 +211,7 @@ TEST_P(Hostile, UninstallLeavesAloneWhatIsNotTheInstalls) {
             continue;
         }
         const auto before = snapshot(install());
-        const PipedRun run = runPiped(edition().program, ship.string(), env(bytesLocale), "2x");
+        const PipedRun run = runPiped(program(), ship.string(), env(bytesLocale), "2x");
         EXPECT_TRUE(exitedWithZero(run.status)) << c.name;
         EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen)) << c.name;
         EXPECT_EQ(snapshot(install()), before) << c.name;
@@ -257,13 +257,13 @@ TEST_P(Hostile, AFailedCopyIsNoInstall) {
 TEST_P(Hostile, APrefixWineRefusesMakesNothing) {
     for (const char* prefix : {"../wine", "~/.wine", "wine"}) {
         const auto before = snapshot(root_);
-        const PipedRun launch = runPiped(edition().program, ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "1");
+        const PipedRun launch = runPiped(program(), ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "1");
         EXPECT_TRUE(exitedWithZero(launch.status));
         EXPECT_NE(launch.err.find(std::string("wine: invalid directory ") + prefix + " in WINEPREFIX: not an absolute path"),
                   std::string::npos) << launch.err;
         fs::remove(root_ / "home" / "started");
         EXPECT_EQ(snapshot(root_), before) << prefix;
-        const PipedRun uninstall = runPiped(edition().program, ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "2x");
+        const PipedRun uninstall = runPiped(program(), ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "2x");
         EXPECT_NE(uninstall.out.find(edition().notFound), std::string::npos) << prefix;
     }
 }
@@ -272,7 +272,7 @@ TEST_P(Hostile, APrefixWineRefusesMakesNothing) {
 
 TEST_P(Hostile, UnknownTerminalsGetAFormFeed) {
     for (const char* term : {"TERM=dumb", "TERM=", "TERM=adm3a"}) {
-        Terminal t({edition().program}, ship_.string(), envWith(term));
+        Terminal t({program()}, ship_.string(), envWith(term));
         ASSERT_TRUE(t.waitFor(edition().prompt));
         t.type("4");
         ASSERT_TRUE(t.waitFor(edition().notice));
@@ -284,7 +284,7 @@ TEST_P(Hostile, UnknownTerminalsGetAFormFeed) {
 }
 
 TEST_P(Hostile, TheTerminalSurvivesJobControlAndTypeAhead) {
-    Terminal t({edition().program}, ship_.string(), env());
+    Terminal t({program()}, ship_.string(), env());
     ASSERT_TRUE(t.waitFor(edition().prompt));
     ASSERT_TRUE(t.stillRunningAfter(50));
     // Stopped, then resumed after the shell put its own settings back.
@@ -302,7 +302,7 @@ TEST_P(Hostile, TheTerminalSurvivesJobControlAndTypeAhead) {
     EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, Hostile, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, Hostile, ::testing::ValuesIn(editionRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

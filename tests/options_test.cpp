@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "launcher/launcher.h"
+#include "launcher/version.h"
+#include "platform/oem.h"
+#include "tests/editions.h"
 #include "tests/tree.h"
 
 namespace tembrel::testing {
@@ -32,28 +36,28 @@ Answer runIn(const fs::path& folder, const std::string& command, const std::stri
 }
 
 TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
-    struct Case {
-        const char* program;
-        const char* option;
-        std::string starts;    // how the answer begins
-        std::string contains;  // what else it must say
-    };
-    const Case cases[] = {
-        {TEMBREL_LAUNCH, "--version", "TembrelLaunch 1.002\n", ""},
-        {TEMBRELO_START, "--version", "TembreloStart 1.002\n", ""},
-        {TEMBREL_LAUNCH, "--help", "Usage: TembrelLaunch", "/.wine/drive_c\n"},
-        {TEMBRELO_START, "--help", "Aufruf: TembreloStart", "C:\\Tembrelo l\u00f6schen"},
-        // Anything else is no option: the menu shows, and the key given ends it.
-        {TEMBREL_LAUNCH, "--other", " \n----", "you want: "},
-    };
     char pattern[] = "/tmp/launcher-options-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
-    for (const Case& c : cases) {
-        const Answer answer = runIn(folder, std::string(c.program) + " " + c.option, "3");
-        EXPECT_TRUE(WIFEXITED(answer.status) && WEXITSTATUS(answer.status) == 0) << c.option;
-        EXPECT_EQ(answer.out.substr(0, c.starts.size()), c.starts) << answer.out;
-        EXPECT_NE(answer.out.find(c.contains), std::string::npos) << answer.out;
-        EXPECT_TRUE(fs::is_empty(folder)) << c.option << " made something";
+    for (const EditionRow& row : editionRows) {
+        const std::string usage(row.edition->usage);
+        struct Case {
+            const char* option;
+            std::string starts;    // how the answer begins
+            std::string contains;  // what else it must say
+        };
+        const Case cases[] = {
+            {"--version", std::string(row.program) + " " + std::string(launcherVersion) + "\n", "\n"},
+            {"--help", oemToUtf8(usage.substr(0, usage.find("{}"))), folder.string() + "/.wine/drive_c"},
+            // Anything else is no option: the menu shows, and the key given ends it.
+            {"--other", oemToUtf8(textBytes(row.edition->menuScreen.front())), row.prompt},
+        };
+        for (const Case& c : cases) {
+            const Answer answer = runIn(folder, PROGRAMS_DIR "/" + std::string(row.program) + " " + c.option, "3");
+            EXPECT_TRUE(WIFEXITED(answer.status) && WEXITSTATUS(answer.status) == 0) << c.option;
+            EXPECT_EQ(answer.out.substr(0, c.starts.size()), c.starts) << answer.out;
+            EXPECT_NE(answer.out.find(c.contains, c.starts.size() - 1), std::string::npos) << answer.out;
+            EXPECT_TRUE(fs::is_empty(folder)) << c.option << " made something";
+        }
     }
     fs::remove_all(folder);
 }

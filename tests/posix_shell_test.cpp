@@ -1,3 +1,5 @@
+// The POSIX commands through the interpreter's front: copy, delete, programs, names.
+
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>

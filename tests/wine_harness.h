@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
+#include "tests/editions.h"
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
@@ -81,14 +80,23 @@ struct WineCase {
 };
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
-inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
-                       "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
-                       "could not uninstall Tembrel", "could not remove the folder",
-                       "too long for Windows", "is not recognized as an internal"};
-inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
-                      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
-                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen",
-                      "Windows zu lang", "ist entweder falsch geschrieben"};
+// The rows of tests/editions.h as the Wine tests take them: the program with
+// its ".exe", the screens' pieces without the blanks around them, which
+// Wine's console may leave out.
+inline WineCase wineCase(const EditionRow& row) {
+    const auto trimmed = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(" \n"), last = text.find_last_not_of(" \n");
+        return text.substr(first, last + 1 - first);
+    };
+    return {row.name,   row.edition,           std::string(row.program) + ".exe", row.folder(),
+            trimmed(row.prompt), trimmed(row.notice), trimmed(row.success), trimmed(row.notFound),
+            row.failed, row.tooLong,           row.notRecognized};
+}
+inline const std::vector<WineCase> wineCases = [] {
+    std::vector<WineCase> cases;
+    for (const EditionRow& row : editionRows) cases.push_back(wineCase(row));
+    return cases;
+}();
 
 class UnderWine : public ::testing::TestWithParam<WineCase> {
 protected:

@@ -80,7 +80,7 @@ TEST_P(UnderWine, RedirectedOutputKeepsTheOemBytes) {
     EXPECT_EQ(readFile(out), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, UnderWine, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, UnderWine, ::testing::ValuesIn(wineCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_P(InTheWild, WhyTheEmulatorDidNotStartCanBeRead) {
     fs::remove_all(deep);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, InTheWild, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, InTheWild, ::testing::ValuesIn(wineCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The English edition's data: folder names, screens, the interpreter's texts and --help.
+
 #include "editions/english/english.h"
 
 namespace tembrel {
@@ -109,7 +111,6 @@ const Edition englishEdition{
         .wineMissing = "it is a Windows program and wine is not installed",
     },
     .programName = "TembrelLaunch",
-    .version = "1.002",
     .usage = "Usage: TembrelLaunch [--help | --version]\n"
              "\n"
              "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"

@@ -1,3 +1,5 @@
+// The German edition's data: folder names, screens, the interpreter's texts and --help.
+
 #include "editions/german/german.h"
 
 // The texts are in the console's OEM code page: \201 is u-umlaut (0x81),
@@ -114,7 +116,6 @@ const Edition germanEdition{
         .wineMissing = "es ist ein Windows-Programm, und wine ist nicht installiert",
     },
     .programName = "TembreloStart",
-    .version = "1.002",
     .usage = "Aufruf: TembreloStart [--help | --version]\n"
              "\n"
              "Installiert, startet und deinstalliert Tembrelo. Starten Sie es in dem Ordner,\n"

@@ -1,3 +1,5 @@
+// Folder walks on the POSIX platform: listings, identities and the folder chain.
+
 #include "platform/posix/walk.h"
 
 #include <dirent.h>
