@@ -103,8 +103,11 @@ protected:
     void SetUp() override {
         ship_ = WinePrefix::root / "ship";
         fs::remove_all(ship_);
-        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt", "unexpected.txt",
-                                 "DELTREE.BAT"})
+        for (const EditionRow& row : editionRows) {
+            fs::remove_all(WinePrefix::driveC() / row.folder());
+            fs::remove_all(WinePrefix::driveC() / std::string(row.edition->folderNameUpper));
+        }
+        for (const char* name : {"Games", "started.txt", "unexpected.txt", "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
         const fs::path payload = ship_ / folder();
         writeFile(payload / "QBASIC.EXE", "qbasic");
