@@ -65,6 +65,13 @@ protected:
         return {"WINEPREFIX=" + (root_ / "wine").string(), "HOME=" + (root_ / "home").string(),
                 "PATH=/usr/bin:/bin", "TERM=xterm", std::string("LANG=") + lang};
     }
+    // The environment with `var` ("NAME=value") set in place of its own.
+    std::vector<std::string> envWith(const std::string& var) const {
+        auto e = env();
+        std::erase_if(e, [&](const std::string& v) { return v.starts_with(var.substr(0, var.find('=') + 1)); });
+        e.push_back(var);
+        return e;
+    }
     PipedRun piped(const std::string& keys, const char* lang = bytesLocale) const {
         return runPiped(program(), ship_.string(), env(lang), keys);
     }

@@ -23,12 +23,6 @@ protected:
         EndToEnd::TearDown();
     }
     fs::path payload() const { return ship_ / folder(); }
-    std::vector<std::string> envWith(const std::string& var) const {
-        auto e = env();
-        std::erase_if(e, [&](const std::string& v) { return v.starts_with(var.substr(0, var.find('=') + 1)); });
-        e.push_back(var);
-        return e;
-    }
     PipedRun pipedWith(const std::string& keys, const std::string& prelude) const {
         PipedOptions options;
         options.prelude = prelude;
@@ -266,40 +260,6 @@ TEST_P(Hostile, APrefixWineRefusesMakesNothing) {
         const PipedRun uninstall = runPiped(program(), ship_.string(), envWith(std::string("WINEPREFIX=") + prefix), "2x");
         EXPECT_NE(uninstall.out.find(edition().notFound), std::string::npos) << prefix;
     }
-}
-
-// ---- on a terminal ----
-
-TEST_P(Hostile, UnknownTerminalsGetAFormFeed) {
-    for (const char* term : {"TERM=dumb", "TERM=", "TERM=adm3a"}) {
-        Terminal t({program()}, ship_.string(), envWith(term));
-        ASSERT_TRUE(t.waitFor(edition().prompt));
-        t.type("4");
-        ASSERT_TRUE(t.waitFor(edition().notice));
-        t.type("x");
-        EXPECT_TRUE(exitedWithZero(t.wait()));
-        EXPECT_EQ(t.output().find('\x1b'), std::string::npos) << term;
-        EXPECT_NE(t.output().find('\f'), std::string::npos) << term;
-    }
-}
-
-TEST_P(Hostile, TheTerminalSurvivesJobControlAndTypeAhead) {
-    Terminal t({program()}, ship_.string(), env());
-    ASSERT_TRUE(t.waitFor(edition().prompt));
-    ASSERT_TRUE(t.stillRunningAfter(50));
-    // Stopped, then resumed after the shell put its own settings back.
-    t.signal(SIGSTOP);
-    ASSERT_TRUE(t.stillRunningAfter(50));
-    t.setSettings(t.initialSettings());
-    t.signal(SIGCONT);
-    ASSERT_TRUE(t.stillRunningAfter(100));
-    EXPECT_FALSE(sameSettings(t.settings(), t.initialSettings())) << "raw mode is back";
-    // The key and a pasted line at once: the line is not left for the shell.
-    t.type("3echo typed ahead\r");
-    EXPECT_TRUE(exitedWithZero(t.wait()));
-    EXPECT_EQ(t.output().find("typed ahead"), std::string::npos) << "no echo";
-    EXPECT_EQ(t.unreadInput(), 0);
-    EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, Hostile, ::testing::ValuesIn(editionRows),

@@ -245,6 +245,38 @@ TEST_P(EndToEnd, AFolderThatCannotBeRemovedIsReportedAsSuch) {
     EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen));
 }
 
+TEST_P(EndToEnd, UnknownTerminalsGetAFormFeed) {
+    for (const char* term : {"TERM=dumb", "TERM=", "TERM=adm3a"}) {
+        Terminal t({program()}, ship_.string(), envWith(term));
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        t.type("4");
+        ASSERT_TRUE(t.waitFor(edition().notice));
+        t.type("x");
+        EXPECT_TRUE(exitedWithZero(t.wait()));
+        EXPECT_EQ(t.output().find('\x1b'), std::string::npos) << term;
+        EXPECT_NE(t.output().find('\f'), std::string::npos) << term;
+    }
+}
+
+TEST_P(EndToEnd, TheTerminalSurvivesJobControlAndTypeAhead) {
+    Terminal t({program()}, ship_.string(), env());
+    ASSERT_TRUE(t.waitFor(edition().prompt));
+    ASSERT_TRUE(t.stillRunningAfter(50));
+    // Stopped, then resumed after the shell put its own settings back.
+    t.signal(SIGSTOP);
+    ASSERT_TRUE(t.stillRunningAfter(50));
+    t.setSettings(t.initialSettings());
+    t.signal(SIGCONT);
+    ASSERT_TRUE(t.stillRunningAfter(100));
+    EXPECT_FALSE(sameSettings(t.settings(), t.initialSettings())) << "raw mode is back";
+    // The key and a pasted line at once: the line is not left for the shell.
+    t.type("3echo typed ahead\r");
+    EXPECT_TRUE(exitedWithZero(t.wait()));
+    EXPECT_EQ(t.output().find("typed ahead"), std::string::npos) << "no echo";
+    EXPECT_EQ(t.unreadInput(), 0);
+    EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
+}
+
 INSTANTIATE_TEST_SUITE_P(Editions, EndToEnd, ::testing::ValuesIn(editionRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
