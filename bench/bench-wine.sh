@@ -25,7 +25,8 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 cat > "$work/driver.cpp" <<'EOF'
 #include "editions/english/english.h"
-#include "platform/windows/files.h"
+#include "platform/windows/commands.h"
+#include "platform/windows/walk.h"
 using namespace tembrel;
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
@@ -47,6 +48,7 @@ int wmain(int argc, wchar_t** argv) {
 EOF
 i686-w64-mingw32-g++ -std=c++20 -municode -O2 -static -I. -include windows.h -o "$work/driver.exe" "$work/driver.cpp" \
   platform/windows/copy.cpp platform/windows/delete.cpp platform/windows/links.cpp platform/windows/walk.cpp \
+  platform/windows/errors.cpp platform/windows/paths.cpp platform/windows/wine.cpp \
   platform/oem.cpp platform/command_texts.cpp editions/english/edition.cpp
 
 echo "setting up a Wine prefix..." >&2
