@@ -1,3 +1,4 @@
+// The Edition record: everything that differs between the language editions.
 #pragma once
 
 #include <cstddef>
@@ -45,7 +46,6 @@ struct Edition {
     CommandTexts commandTexts;         // what the command interpreter prints, in this language
     std::string_view notAFolderAtInstallPath;  // launch: {} the install path, where something else stands
     std::string_view programName;      // "TembrelLaunch"
-    std::string_view version;          // "1.002"
     std::string_view usage;            // --help where the program takes it; "{}" is drive C's folder
     std::string_view noDriveC;         // usage's line with "{}" where drive C has no folder; "{}" is why
     std::string_view badOption;        // an option not taken (ASCII); "{}" the name, the option, the name

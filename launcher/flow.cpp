@@ -1,3 +1,5 @@
+// The launcher's flow: the menu, one key, one branch.
+
 #include <string>
 
 #include "launcher/launcher.h"

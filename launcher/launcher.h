@@ -1,3 +1,4 @@
+// The launcher: the key table, screens, the flow, the actions and the programs' entry.
 #pragma once
 
 #include <string>

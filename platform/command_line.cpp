@@ -1,3 +1,5 @@
+// Command lines split as the command interpreter splits them, and DOS wildcards.
+
 #include "platform/command_line.h"
 
 namespace tembrel {

@@ -1,3 +1,4 @@
+// Command lines split as the command interpreter splits them, and DOS wildcards.
 #pragma once
 
 #include <string>

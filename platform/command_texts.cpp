@@ -1,3 +1,5 @@
+// The interpreter's texts filled in and converted.
+
 #include "platform/command_texts.h"
 
 namespace tembrel {

@@ -1,3 +1,4 @@
+// What the command interpreter prints, in the edition's language.
 #pragma once
 
 #include <deque>

@@ -1,3 +1,5 @@
+// The OEM code page 850 in Unicode, UTF-8 and ASCII.
+
 #include "platform/oem.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// The OEM code page 850 in Unicode, UTF-8 and ASCII.
 #pragma once
 
 #include <string>

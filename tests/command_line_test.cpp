@@ -1,3 +1,5 @@
+// Command lines split as the interpreter splits them, and DOS wildcards.
+
 #include <gtest/gtest.h>
 
 #include "platform/command_line.h"

@@ -1,3 +1,5 @@
+// Drive C placed as Wine places it, and DOS paths mapped onto it.
+
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// What the end-to-end tests share: a throwaway ship folder, drive C and home per test.
 #pragma once
 
 // The end-to-end fixture: the real programs run as a user runs them, in a
@@ -12,34 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
+#include "tests/editions.h"
 #include "platform/command_texts.h"
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 
 namespace tembrel::testing {
-
-struct EditionCase {
-    const char* name;
-    const char* program;
-    const Edition* edition;
-    std::string folder;
-    std::string prompt;    // how the menu ends
-    std::string notice;    // from the invalid-key screen
-    std::string success;   // from the uninstall success screen
-    std::string notFound;  // from the not-found screen
-    std::string failed;    // from the failure screen
-};
-inline void PrintTo(const EditionCase& c, std::ostream* os) { *os << c.name; }
-
-inline const EditionCase english{"English", TEMBREL_LAUNCH, &englishEdition, "Tembrel", "you want: ",
-                          "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", " UNINSTALL SUCCESSFUL ",
-                          "could not uninstall Tembrel", "could not remove the folder c:\\Tembrel"};
-inline const EditionCase german{"German", TEMBRELO_START, &germanEdition, "Tembrelo", "\n eingeben: ",
-                         "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
-                         "konnte Tembrelo nicht deinstallieren", "konnte den Ordner c:\\Tembrelo nicht"};
 
 // A locale in the DOS code page itself, installed or not: the texts go out
 // as the very bytes they are.
@@ -49,7 +29,7 @@ inline const char* const clearScreen = "\x1b[2J";
 
 // A ship folder (program payload and a stand-in emulator that records the
 // folder it was started from), a Wine prefix and a home, all thrown away after.
-class EndToEnd : public ::testing::TestWithParam<EditionCase> {
+class EndToEnd : public ::testing::TestWithParam<EditionRow> {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/launcher-e2e-XXXXXX";
@@ -77,15 +57,23 @@ protected:
         system(("rm -rf --one-file-system " + root_.string()).c_str());
     }
 
-    const EditionCase& edition() const { return GetParam(); }
-    const std::string& folder() const { return GetParam().folder; }
+    const EditionRow& edition() const { return GetParam(); }
+    std::string folder() const { return GetParam().folder(); }
+    std::string program() const { return PROGRAMS_DIR "/" + std::string(GetParam().program); }
     fs::path install() const { return driveC_ / folder(); }
     std::vector<std::string> env(const char* lang = "C.UTF-8") const {
         return {"WINEPREFIX=" + (root_ / "wine").string(), "HOME=" + (root_ / "home").string(),
                 "PATH=/usr/bin:/bin", "TERM=xterm", std::string("LANG=") + lang};
     }
+    // The environment with `var` ("NAME=value") set in place of its own.
+    std::vector<std::string> envWith(const std::string& var) const {
+        auto e = env();
+        std::erase_if(e, [&](const std::string& v) { return v.starts_with(var.substr(0, var.find('=') + 1)); });
+        e.push_back(var);
+        return e;
+    }
     PipedRun piped(const std::string& keys, const char* lang = bytesLocale) const {
-        return runPiped(edition().program, ship_.string(), env(lang), keys);
+        return runPiped(program(), ship_.string(), env(lang), keys);
     }
     std::string started() const { return readFile(root_ / "home" / "started"); }
     std::string menu() const { return screenText(edition().edition->menuScreen); }

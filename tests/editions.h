@@ -1,6 +1,7 @@
 // Every fact the tests need about an edition: one row an edition.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "editions/english/english.h"
@@ -15,13 +16,13 @@ struct EditionRow {
     const char* source;      // its folder in editions/
     const char* guide;       // the Windows guide; the Linux one is named with "-linux" before ".TXT"
     // Pieces of its screens the tests wait for, as a UTF-8 terminal shows them.
-    const char* prompt;         // how the menu ends
-    const char* notice;         // from the invalid-key screen
-    const char* success;        // from the uninstall success screen
-    const char* notFound;       // from the not-found screen
-    const char* failed;         // from the failure screen
-    const char* tooLong;        // from the interpreter's text for a path too long
-    const char* notRecognized;  // from the interpreter's "not recognized"
+    std::string prompt;         // how the menu ends
+    std::string notice;         // from the invalid-key screen
+    std::string success;        // from the uninstall success screen
+    std::string notFound;       // from the not-found screen
+    std::string failed;         // from the failure screen
+    std::string tooLong;        // from the interpreter's text for a path too long
+    std::string notRecognized;  // from the interpreter's "not recognized"
 
     std::string folder() const { return std::string(edition->folderName); }
     std::string linuxGuide() const {
@@ -39,14 +40,6 @@ inline const EditionRow editionRows[] = {
      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
      "ist entweder falsch geschrieben"},
-};
-
-// The test's name for each row, for INSTANTIATE_TEST_SUITE_P.
-struct RowName {
-    template <class Info>
-    std::string operator()(const Info& info) const {
-        return info.param.name;
-    }
 };
 
 }  // namespace tembrel::testing

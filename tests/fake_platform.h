@@ -1,3 +1,4 @@
+// A recording fake of the platform, and the bytes of a screen.
 #pragma once
 
 #include <deque>
@@ -6,22 +7,28 @@
 #include <vector>
 
 #include "launcher/launcher.h"
+#include "platform/command_line.h"
 #include "platform/platform.h"
 
 namespace tembrel {
 
-// Stands in for the machine: logs every call in order and answers from a
-// script of keys and directory states.
+// Stands in for the machine: a small model of drive C and the ship folder,
+// answering the launcher's questions from it, and a log of what the launcher
+// does (writes, keys read, folder changes, links removed, command lines), in
+// order. Questions are not logged: their order is the launcher's own affair.
 class FakePlatform : public Platform {
 public:
-    std::deque<int> keys;                 // the keys to hand out; the end counts as Esc
-    std::deque<bool> directoryAnswers;    // answers to the directory tests, in order; then false
-    std::set<std::string> missingFolders; // folders that cannot be entered
-    std::set<std::string> otherThings;    // paths where something other than a folder stands
-    bool linksRemovable = true;           // the answer of removeLinks
-    std::set<std::string> enclosed;       // paths that lie in any folder asked about
+    std::deque<int> keys;                  // the keys to hand out; the end counts as Esc
+    std::set<std::string> folders;         // paths that are folders
+    std::set<std::string> missingFolders;  // folders that cannot be entered
+    std::set<std::string> otherThings;     // paths where something other than a folder stands
+    std::set<std::string> links;           // links (to folders, or leading nowhere): removing one removes what stands there
+    bool linksRemovable = true;            // whether a link can be removed
+    std::set<std::string> enclosed;        // paths that lie in any folder asked about
     std::set<std::string> failingCommands; // first words of the commands that fail
-    std::vector<std::string> log;  // "write:", "key:", "isdir:", "exists:", "unlink:", "in:", "chdir:", "run:", "sweep:"
+    bool failedCopyMakesFolder = false;    // a failing xcopy still made its folder
+    std::set<std::string> stuck;           // folders that rd cannot remove
+    std::vector<std::string> log;          // "write:", "key:", "unlink:", "chdir:", "run:", "sweep:"
 
     void write(std::string_view text) override {
         // Consecutive writes form one entry: only their concatenation is seen.
@@ -40,38 +47,36 @@ public:
         log.push_back("key:" + std::to_string(key));
         return key;
     }
-    bool isDirectory(std::string_view path) override {
-        log.push_back("isdir:" + std::string(path));
-        bool answer = false;
-        if (!directoryAnswers.empty()) {
-            answer = directoryAnswers.front();
-            directoryAnswers.pop_front();
-        }
-        return answer;
-    }
+    bool isDirectory(std::string_view path) override { return folders.count(std::string(path)) != 0; }
     bool exists(std::string_view path) override {
-        log.push_back("exists:" + std::string(path));
-        return otherThings.count(std::string(path)) != 0;
+        return isDirectory(path) || otherThings.count(std::string(path)) != 0;
     }
     bool removeLinks(std::string_view path) override {
         log.push_back("unlink:" + std::string(path));
-        if (linksRemovable) otherThings.erase(std::string(path));  // a link there, removed
-        return linksRemovable;
+        const std::string at(path);
+        if (links.count(at) == 0) return true;
+        if (!linksRemovable) return false;
+        links.erase(at);
+        folders.erase(at);
+        otherThings.erase(at);  // a link that led nowhere
+        return true;
     }
     bool changeDirectory(std::string_view path) override {
         log.push_back("chdir:" + std::string(path));
         return missingFolders.count(std::string(path)) == 0;
     }
-    bool encloses(std::string_view folder, std::string_view path) override {
-        log.push_back("in:" + std::string(folder) + " " + std::string(path));
-        return enclosed.count(std::string(path)) != 0;
-    }
+    bool encloses(std::string_view, std::string_view path) override { return enclosed.count(std::string(path)) != 0; }
     void removeStoppedCopies(std::string_view installFolder) override {
         log.push_back("sweep:" + std::string(installFolder));
     }
+    // xcopy makes its destination, rd removes its folder, as far as the model goes.
     bool run(std::string_view commandLine) override {
         log.push_back("run:" + std::string(commandLine));
-        return failingCommands.count(std::string(commandLine.substr(0, commandLine.find(' ')))) == 0;
+        const CommandLine command = parseCommandLine(commandLine);
+        const bool fails = failingCommands.count(command.name) != 0;
+        if (command.is("xcopy") && (!fails || failedCopyMakesFolder)) folders.insert("c:" + command.args[1].substr(2));
+        if (command.is("rd") && stuck.count(command.args[0]) == 0) folders.erase(command.args[0]);
+        return !fails;
     }
 };
 

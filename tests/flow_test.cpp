@@ -1,10 +1,12 @@
+// The flow and the actions against a recording fake: what the launcher
+// writes, which command lines it runs and which folders it enters.
+
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
 #include "launcher/launcher.h"
+#include "tests/editions.h"
 #include "tests/fake_platform.h"
 
 namespace tembrel {
@@ -23,21 +25,16 @@ TEST(KeyTable, EveryCodeMapsAsTheTableSays) {
     }
 }
 
-struct EditionCase {
-    const char* name;
-    const Edition* edition;
-    std::string folder;  // as in the install path
-    std::string upper;
-};
-void PrintTo(const EditionCase& c, std::ostream* os) { *os << c.name; }
+using testing::EditionRow;
+using testing::editionRows;
 
-
-class FlowTest : public ::testing::TestWithParam<EditionCase> {
+class FlowTest : public ::testing::TestWithParam<EditionRow> {
 protected:
     const Edition& edition() const { return *GetParam().edition; }
     std::string menu() const { return "write:" + screenText(edition().menuScreen); }
     std::string screen(Screen s) const { return "write:" + screenText(s); }
-    std::string install() const { return "c:\\" + GetParam().folder; }
+    std::string folder() const { return GetParam().folder(); }
+    std::string install() const { return "c:\\" + folder(); }
 
     std::vector<std::string> run(FakePlatform& fake) {
         EXPECT_EQ(runLauncher(edition(), fake), 0);
@@ -65,8 +62,7 @@ TEST_P(FlowTest, UnmappedKeysShowTheNoticeAndWaitOnce) {
 }
 
 TEST_P(FlowTest, LaunchKeys) {
-    const std::string folder = GetParam().folder;
-    const std::string xcopy = "run:xcopy *.* C:\\" + folder + " /e /h /i";
+    const std::string xcopy = "run:xcopy *.* C:\\" + folder() + " /e /h /i";
     struct Case {
         const char* what;
         bool installed;
@@ -74,24 +70,22 @@ TEST_P(FlowTest, LaunchKeys) {
         bool fileInTheWay;
         std::vector<std::string> after;
     };
-    const std::string isdir = "isdir:" + install(), exists = "exists:" + install();
     const Case cases[] = {
-        {"installed", true, false, false, {isdir, "run:dosboxportable.exe"}},
-        {"first launch", false, false, false,
-         {isdir, exists, "chdir:" + folder, xcopy, "chdir:..", "run:dosboxportable.exe"}},
+        {"installed", true, false, false, {"run:dosboxportable.exe"}},
+        {"first launch", false, false, false, {"chdir:" + folder(), xcopy, "chdir:..", "run:dosboxportable.exe"}},
         // No copy from the wrong folder, and no step up out of the program's own folder.
         {"payload missing", false, true, false,
-         {isdir, exists, "chdir:" + folder, screen(edition().payloadMissingScreen), "run:dosboxportable.exe"}},
+         {"chdir:" + folder(), screen(edition().payloadMissingScreen), "run:dosboxportable.exe"}},
         // A file at the install path is the user's: nothing is copied onto it.
         {"file at the install path", false, false, true,
-         {isdir, exists, "write:" + fillIn(edition().notAFolderAtInstallPath, {install()}), "run:dosboxportable.exe"}},
+         {"write:" + fillIn(edition().notAFolderAtInstallPath, {install()}), "run:dosboxportable.exe"}},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'1', 13, 10}) {
             FakePlatform fake;
             fake.keys = {key};
-            fake.directoryAnswers = {c.installed};
-            if (c.payloadMissing) fake.missingFolders.insert(folder);
+            if (c.installed) fake.folders.insert(install());
+            if (c.payloadMissing) fake.missingFolders.insert(folder());
             if (c.fileInTheWay) fake.otherThings.insert(install());
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key), "sweep:" + install()};
             expected.insert(expected.end(), c.after.begin(), c.after.end());
@@ -101,81 +95,82 @@ TEST_P(FlowTest, LaunchKeys) {
 }
 
 TEST_P(FlowTest, UninstallKeys) {
-    const std::string isdir = "isdir:" + install(), unlink = "unlink:" + install();
-    const std::string inPayload = "in:" + install() + " " + GetParam().folder, inShip = "in:" + install() + " .";
+    const std::string unlink = "unlink:" + install();
     const std::vector<std::string> deletes = {
         "chdir:c:\\",
         "run:del " + install() + "\\*.* /s /q",
         "run:rd " + install() + " /s /q",
-        "run:DELTREE /Y C:\\" + GetParam().upper,
+        "run:DELTREE /Y C:\\" + std::string(edition().folderNameUpper),
     };
+    enum Install { Folder, Stuck, Link, FixedLink, Payload, Ship };
     struct Case {
         const char* what;
-        std::deque<bool> directories;
-        bool linksRemovable;
-        std::string enclosed;  // what the install folder holds of the ship folder
-        std::vector<std::string> after;
-        bool linkNowhere = false;  // at the install path
+        Install install;
+        std::vector<std::string> before;  // what happens before the report
+        bool deleted;                     // the delete commands run
+        bool success;
     };
-    auto report = [&](std::vector<std::string> v, bool withDeletes, Screen shown) {
-        if (withDeletes) v.insert(v.end(), deletes.begin(), deletes.end());
-        v.insert(v.end(), {"run:cls", isdir, screen(shown), "run:pause>nul"});
-        return v;
-    };
-    const Screen success = edition().uninstallSuccessScreen, failed = edition().uninstallFailedScreen;
     const Case cases[] = {
-        {"not installed", {false}, true, "",
-         {isdir, "exists:" + install(), "run:cls", screen(edition().uninstallNotFoundScreen), "run:pause>nul"}},
-        {"a link that leads nowhere", {false}, true, "",
-         {isdir, "exists:" + install(), unlink, "exists:" + install(), "run:cls", screen(success), "run:pause>nul"}, true},
-        {"removed", {true, true, false}, true, "", report({isdir, inPayload, inShip, unlink, isdir}, true, success)},
-        {"still there after the deletes", {true, true, true}, true, "",
-         report({isdir, inPayload, inShip, unlink, isdir}, true, failed)},
+        {"removed", Folder, {unlink}, true, true},
+        {"still there after the deletes", Stuck, {unlink}, true, false},
         // The install path was a link: removing it was the whole uninstall.
-        {"a link at the install path", {true, false, false}, true, "",
-         report({isdir, inPayload, inShip, unlink, isdir}, false, success)},
+        {"a link at the install path", Link, {unlink}, false, true},
         // A link that cannot be removed keeps every delete command away.
-        {"a link left in place", {true, true}, false, "", report({isdir, inPayload, inShip, unlink}, false, failed)},
+        {"a link left in place", FixedLink, {unlink}, false, false},
         // The only copy of the payload, or the program's own folder, stays.
-        {"the install folder is the payload", {true, true}, true, GetParam().folder,
-         report({isdir, inPayload}, false, failed)},
-        {"the install folder holds the program", {true, true}, true, ".",
-         report({isdir, inPayload, inShip}, false, failed)},
+        {"the install folder is the payload", Payload, {}, false, false},
+        {"the install folder holds the program", Ship, {}, false, false},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'2', 8}) {
             FakePlatform fake;
             fake.keys = {key};
-            fake.directoryAnswers = c.directories;
-            fake.linksRemovable = c.linksRemovable;
-            if (!c.enclosed.empty()) fake.enclosed.insert(c.enclosed);
-            if (c.linkNowhere) fake.otherThings.insert(install());
+            fake.folders.insert(install());
+            if (c.install == Stuck) fake.stuck.insert(install());
+            if (c.install == Link || c.install == FixedLink) fake.links.insert(install());
+            fake.linksRemovable = c.install != FixedLink;
+            if (c.install == Payload) fake.enclosed.insert(folder());
+            if (c.install == Ship) fake.enclosed.insert(".");
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key), "sweep:" + install()};
-            expected.insert(expected.end(), c.after.begin(), c.after.end());
+            expected.insert(expected.end(), c.before.begin(), c.before.end());
+            if (c.deleted) expected.insert(expected.end(), deletes.begin(), deletes.end());
+            const Screen shown = c.success ? edition().uninstallSuccessScreen : edition().uninstallFailedScreen;
+            expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
         }
+    }
+    // Nothing there, or a link that leads nowhere: that link, and only it, goes.
+    for (const bool linkNowhere : {false, true}) {
+        FakePlatform fake;
+        fake.keys = {'2'};
+        std::vector<std::string> expected = {menu(), "key:50", "sweep:" + install()};
+        if (linkNowhere) {
+            fake.otherThings.insert(install());
+            fake.links.insert(install());
+            expected.push_back("unlink:" + install());
+        }
+        const Screen shown = linkNowhere ? edition().uninstallSuccessScreen : edition().uninstallNotFoundScreen;
+        expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
+        EXPECT_EQ(run(fake), expected) << (linkNowhere ? "a link that leads nowhere" : "not installed");
     }
 }
 
 // A failed copy leaves nothing at the install path; whatever stands there
-// afterwards is another launch's, and no delete runs.
+// afterwards is another launch's, and no delete runs. The emulator still starts.
 TEST_P(FlowTest, AFailedCopyDeletesNothing) {
-    const std::string isdir = "isdir:" + install(), folder = GetParam().folder;
-    for (const std::deque<bool>& directories : {std::deque<bool>{false, true}, std::deque<bool>{false, false}}) {
+    for (const bool folderThere : {true, false}) {
         FakePlatform fake;
         fake.keys = {'1'};
-        fake.directoryAnswers = directories;
         fake.failingCommands = {"xcopy"};
-        EXPECT_EQ(run(fake), (std::vector<std::string>{menu(), "key:49", "sweep:" + install(), isdir,
-                                                        "exists:" + install(), "chdir:" + folder,
-                                                        "run:xcopy *.* C:\\" + folder + " /e /h /i", "chdir:..",
-                                                        "run:dosboxportable.exe"}));
+        fake.failedCopyMakesFolder = folderThere;
+        EXPECT_EQ(run(fake), (std::vector<std::string>{menu(), "key:49", "sweep:" + install(), "chdir:" + folder(),
+                                                        "run:xcopy *.* C:\\" + folder() + " /e /h /i", "chdir:..",
+                                                        "run:dosboxportable.exe"}))
+            << (folderThere ? "another launch's install there" : "nothing there");
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, FlowTest,
-                         ::testing::Values(EditionCase{"English", &englishEdition, "Tembrel", "TEMBREL"},
-                                           EditionCase{"German", &germanEdition, "Tembrelo", "TEMBRELO"}),
+INSTANTIATE_TEST_SUITE_P(Editions, FlowTest, ::testing::ValuesIn(editionRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

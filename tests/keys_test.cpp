@@ -1,3 +1,5 @@
+// Keystrokes decoded from a terminal's bytes.
+
 #include <gtest/gtest.h>
 
 #include <deque>

@@ -1,3 +1,5 @@
+// The OEM code page in Unicode, UTF-8 and ASCII.
+
 #include <gtest/gtest.h>
 #include <iconv.h>
 

@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "launcher/launcher.h"
+#include "launcher/version.h"
+#include "platform/oem.h"
+#include "tests/editions.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 
@@ -38,35 +42,38 @@ Answer runIn(const fs::path& folder, const std::string& command, const std::stri
 
 TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
     struct Case {
-        const char* program;
-        const char* option;
+        std::string program;
+        std::string option;
         std::string starts;    // how the answer begins
         std::string contains;  // what else it must say
         std::string err = "";  // the whole error output; a refused option gets status 2
         const char* env = "";
     };
-    const std::string refused = "wine: invalid directory w in WINEPREFIX: not an absolute path";
-    const std::string tryHelp = "\nTry 'TembrelLaunch --help' for more information.\n";
-    const Case cases[] = {
-        {TEMBREL_LAUNCH, "--version", "TembrelLaunch 1.002\n", ""},
-        {TEMBRELO_START, "-V", "TembreloStart 1.002\n", ""},
-        {TEMBREL_LAUNCH, "--help", "Usage: TembrelLaunch", "/.wine/drive_c\n"},
-        {TEMBRELO_START, "-h", "Aufruf: TembreloStart", "C:\\Tembrelo l\u00f6schen"},
-        // No drive C: one sentence says why, in place of its folder.
-        {TEMBREL_LAUNCH, "--help", "Usage:", "leave\n\nThere is no drive C, as Wine would not start: \"" + refused + "\"\n",
-         "", "WINEPREFIX=w"},
-        {TEMBRELO_START, "--help", "Aufruf:", "beenden\n\nEs gibt kein Laufwerk C, da Wine so nicht startet: \"" +
-         refused + "\"\n", "", "WINEPREFIX=w"},
-        // Anything else is refused, and no menu shows.
-        {TEMBREL_LAUNCH, "--hlep", "", "", "TembrelLaunch: unrecognized option '--hlep'" + tryHelp},
-        {TEMBREL_LAUNCH, "--help=x", "", "", "TembrelLaunch: unrecognized option '--help=x'" + tryHelp},
-        {TEMBRELO_START, "-x", "", "",
-         "TembreloStart: unbekannte Option '-x'\nWeitere Informationen mit 'TembreloStart --help'.\n"},
-    };
     char pattern[] = "/tmp/launcher-options-XXXXXX";
     const fs::path folder = mkdtemp(pattern);
+    std::vector<Case> cases;
+    for (const EditionRow& row : editionRows) {
+        const std::string usage(row.edition->usage), version = std::string(row.program) + " " + std::string(launcherVersion) + "\n";
+        const std::string usageStart = oemToUtf8(usage.substr(0, usage.find("{}")));
+        for (const char* option : {"--version", "-V"}) cases.push_back({row.program, option, version, "\n"});
+        for (const char* option : {"--help", "-h"})
+            cases.push_back({row.program, option, usageStart, folder.string() + "/.wine/drive_c"});
+    }
+    // No drive C: one sentence says why, in place of its folder.
+    const std::string refused = "wine: invalid directory w in WINEPREFIX: not an absolute path";
+    cases.push_back({"TembrelLaunch", "--help", "Usage:",
+                     "leave\n\nThere is no drive C, as Wine would not start: \"" + refused + "\"\n", "", "WINEPREFIX=w"});
+    cases.push_back({"TembreloStart", "--help", "Aufruf:",
+                     "beenden\n\nEs gibt kein Laufwerk C, da Wine so nicht startet: \"" + refused + "\"\n", "",
+                     "WINEPREFIX=w"});
+    // Anything else is refused, and no menu shows.
+    const std::string tryHelp = "\nTry 'TembrelLaunch --help' for more information.\n";
+    cases.push_back({"TembrelLaunch", "--hlep", "", "", "TembrelLaunch: unrecognized option '--hlep'" + tryHelp});
+    cases.push_back({"TembrelLaunch", "--help=x", "", "", "TembrelLaunch: unrecognized option '--help=x'" + tryHelp});
+    cases.push_back({"TembreloStart", "-x", "", "",
+                     "TembreloStart: unbekannte Option '-x'\nWeitere Informationen mit 'TembreloStart --help'.\n"});
     for (const Case& c : cases) {
-        const Answer answer = runIn(folder, std::string(c.program) + " " + c.option, "3", c.env);
+        const Answer answer = runIn(folder, PROGRAMS_DIR "/" + c.program + " " + c.option, "3", c.env);
         EXPECT_TRUE(WIFEXITED(answer.status) && WEXITSTATUS(answer.status) == (c.err.empty() ? 0 : 2)) << c.option;
         EXPECT_EQ(answer.out.substr(0, c.starts.size()), c.starts) << answer.out;
         EXPECT_NE(answer.out.find(c.contains), std::string::npos) << answer.out;
@@ -80,7 +87,7 @@ TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
 // An answer leaves the terminal alone: started in the background it ends,
 // and a line typed while it runs reaches the shell after it.
 TEST(Options, AnswersLeaveTheTerminalAlone) {
-    const std::string program = TEMBREL_LAUNCH;
+    const std::string program = PROGRAMS_DIR "/" + std::string(editionRows[0].program);
     const std::vector<std::string> env = {"HOME=/nonexistent", "LANG=C.UTF-8", "PATH=/usr/bin:/bin"};
     Terminal background({"/bin/sh", "-c", "set -m; " + program + " --version & wait $!; echo \"status $?\""}, "/", env);
     EXPECT_TRUE(background.waitFor("status 0")) << background.output();

@@ -7,22 +7,17 @@
 #include <cstdio>
 #include <string>
 
+#include "launcher/version.h"
+#include "tests/editions.h"
 #include "tests/tree.h"
 
 namespace {
 
 using namespace tembrel::testing;
 
-struct Edition {
-    const char* program;
-    const char* guide;  // as packed
-    const char* folder;
-};
-const Edition editions[] = {{"TembrelLaunch", "README.TXT", "english"}, {"TembreloStart", "LIESMICH.TXT", "german"}};
-
 TEST(Release, EachLinuxArchiveHoldsOneFolder) {
-    for (const Edition& e : editions) {
-        const std::string top = std::string(e.program) + "-1.002";
+    for (const EditionRow& e : editionRows) {
+        const std::string top = std::string(e.program) + "-" + std::string(tembrel::launcherVersion);
         const fs::path archive = fs::path(BINARY_DIR) / (top + "-linux-x86_64.tar.gz");
         if (!fs::exists(archive)) GTEST_SKIP() << "the release target has not been built";
         std::string listing;
@@ -35,8 +30,8 @@ TEST(Release, EachLinuxArchiveHoldsOneFolder) {
 }
 
 TEST(Release, WindowsGuidesOpenRightInNotepad) {
-    for (const Edition& e : editions) {
-        const std::string text = readFile(fs::path(SOURCE_DIR) / "editions" / e.folder / e.guide);
+    for (const EditionRow& e : editionRows) {
+        const std::string text = readFile(fs::path(SOURCE_DIR) / "editions" / e.source / e.guide);
         ASSERT_GT(text.size(), 3u) << e.guide;
         EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF") << e.guide;
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))

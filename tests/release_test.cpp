@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "launcher/version.h"
+#include "tests/editions.h"
 #include "tests/tree.h"
 
 namespace {
@@ -33,13 +35,14 @@ std::string outputOf(const std::string& command) {
 // Each program that ships, with the objdump that reads it.
 TEST(ShippedPrograms, AreStrippedAndNameNoBuildFolder) {
     std::vector<std::pair<std::string, std::string>> programs;
-#ifdef TEMBREL_LAUNCH
-    programs = {{TEMBREL_LAUNCH, "objdump"}, {TEMBRELO_START, "objdump"}};
+    for (const tembrel::testing::EditionRow& row : tembrel::testing::editionRows) {
+#ifdef PROGRAMS_DIR
+        programs.push_back({PROGRAMS_DIR "/" + std::string(row.program), "objdump"});
 #endif
 #ifdef WINDOWS_PROGRAMS
-    for (const char* name : {"TembrelLaunch", "TembreloStart"})
-        programs.push_back({WINDOWS_PROGRAMS "/" + std::string(name) + ".exe", MINGW_OBJDUMP});
+        programs.push_back({WINDOWS_PROGRAMS "/" + std::string(row.program) + ".exe", MINGW_OBJDUMP});
 #endif
+    }
     for (const auto& [path, objdump] : programs) {
         const std::string sections = outputOf(objdump + " -h '" + path + "'");
         EXPECT_NE(sections.find(".text"), std::string::npos) << path << sections;
@@ -112,16 +115,12 @@ std::vector<std::pair<std::string, std::string>> importsOf(const std::string& ex
     return imports;
 }
 
-// Each Windows program and its folder name, which its version resource names.
-struct Program {
-    const char* name;
-    const char* folder;
-};
-void PrintTo(const Program& p, std::ostream* os) { *os << p.name; }
+// Each Windows program, as a row of tests/editions.h.
+using tembrel::testing::EditionRow;
 
-class WindowsRelease : public ::testing::TestWithParam<Program> {
+class WindowsRelease : public ::testing::TestWithParam<EditionRow> {
 protected:
-    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().name) + ".exe"; }
+    std::string exe() const { return WINDOWS_PROGRAMS "/" + std::string(GetParam().program) + ".exe"; }
 };
 
 TEST_P(WindowsRelease, ImportsOnlyWhatWindowsXpHas) {
@@ -160,7 +159,7 @@ TEST_P(WindowsRelease, Is32BitForWindowsXpSmallAndVersioned) {
         for (char c : s) out += {c, '\0'};
         return out;
     };
-    for (const std::string& s : {std::string("ProductName"), std::string(GetParam().folder), std::string("1.002"),
+    for (const std::string& s : {std::string("ProductName"), GetParam().folder(), std::string(tembrel::launcherVersion),
                                  std::string("FileDescription")})
         EXPECT_NE(bytes.find(utf16(s)), std::string::npos) << s;
 }
@@ -202,7 +201,7 @@ std::string resourceOf(const std::string& bytes, std::uint32_t type, std::uint32
 TEST_P(WindowsRelease, CarriesItsApplicationManifest) {
     const std::string manifest = resourceOf(readFile(exe()), 24, 1);
     ASSERT_FALSE(manifest.empty());
-    const std::string file = BINARY_DIR "/" + std::string(GetParam().name) + ".manifest";
+    const std::string file = BINARY_DIR "/" + std::string(GetParam().program) + ".manifest";
     std::ofstream(file, std::ios::binary) << manifest;
     auto query = [&](const std::string& xpath) {
         return outputOf(XMLLINT " --xpath \"" + xpath + "\" '" + file + "' 2>&1");
@@ -224,8 +223,8 @@ TEST_P(WindowsRelease, CarriesItsApplicationManifest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, WindowsRelease,
-                         ::testing::Values(Program{"TembrelLaunch", "Tembrel"}, Program{"TembreloStart", "Tembrelo"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::ValuesIn(tembrel::testing::editionRows),
+                         [](const auto& info) { return std::string(info.param.program); });
 
 #endif
 

@@ -1,10 +1,11 @@
+// Every screen of both editions byte for byte, and what every edition's screens share.
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
+#include "tests/editions.h"
 #include "tests/fake_platform.h"
 
 // The screens, byte for byte, against texts typed out in full here: one
@@ -94,10 +95,31 @@ TEST_P(MenuTest, RowsAreExact) {
         EXPECT_EQ(text, (*c.rows)[i]) << "row " << i + 1;
         EXPECT_EQ(width(text), (*c.widths)[i]) << "row " << i + 1;
     }
-    // The prompt ends with one space and no line feed: the key is read right after it.
-    const std::string all = screenText(menu);
-    EXPECT_EQ(all.substr(all.size() - 2), ": ");
 }
+
+// What every edition's screens share, whatever their words.
+class EditionScreens : public ::testing::TestWithParam<testing::EditionRow> {};
+
+TEST_P(EditionScreens, FitTheConsoleAndEndAsTheFlowNeeds) {
+    const Edition& e = *GetParam().edition;
+    // The prompt ends with one space and no line feed: the key is read right after it.
+    const std::string menu = screenText(e.menuScreen);
+    EXPECT_EQ(menu.substr(menu.size() - 2), ": ");
+    for (const Screen screen : {e.menuScreen, e.uninstallSuccessScreen, e.uninstallNotFoundScreen,
+                                e.uninstallFailedScreen, e.invalidKeyScreen}) {
+        const std::string all = screenText(screen);
+        for (std::size_t start = 0, end; start < all.size(); start = end + 1) {
+            end = std::min(all.find('\n', start), all.size());
+            EXPECT_LE(end - start, 79u) << "a line wider than the console: " << all.substr(start, end - start);
+        }
+        if (screen.data() != e.menuScreen.data()) {
+            EXPECT_EQ(all.back(), '\n') << "the next screen starts on a line of its own";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, EditionScreens, ::testing::ValuesIn(testing::editionRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Editions, MenuTest,
                          ::testing::Values(MenuCase{"English", &englishEdition, &englishMenu, &englishMenuWidths},

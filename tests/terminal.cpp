@@ -1,3 +1,5 @@
+// A program run on a pseudo-terminal, keys typed at it and its output read.
+
 #include "tests/terminal.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// A program run on a pseudo-terminal, keys typed at it and its output read.
 #pragma once
 
 #include <termios.h>

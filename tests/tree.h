@@ -1,3 +1,4 @@
+// Files and folder trees written, read and compared in tests.
 #pragma once
 
 #include <sys/stat.h>

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
+#include "tests/editions.h"
 #include "tests/fake_platform.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
@@ -61,22 +60,34 @@ struct WineCase {
 };
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
-inline const WineCase english{"English", &englishEdition, "TembrelLaunch.exe", "Tembrel", "you want:",
-                       "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", "UNINSTALL SUCCESSFUL",
-                       "could not uninstall Tembrel", "could not remove the folder",
-                       "too long for Windows", "is not recognized as an internal"};
-inline const WineCase german{"German", &germanEdition, "TembreloStart.exe", "Tembrelo", "eingeben:",
-                      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", "DEINSTALLATION ERFOLGREICH",
-                      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen",
-                      "Windows zu lang", "ist entweder falsch geschrieben"};
+// The rows of tests/editions.h as the Wine tests take them: the program with
+// its ".exe", the screens' pieces without the blanks around them, which
+// Wine's console may leave out.
+inline WineCase wineCase(const EditionRow& row) {
+    const auto trimmed = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(" \n"), last = text.find_last_not_of(" \n");
+        return text.substr(first, last + 1 - first);
+    };
+    return {row.name,   row.edition,           std::string(row.program) + ".exe", row.folder(),
+            trimmed(row.prompt), trimmed(row.notice), trimmed(row.success), trimmed(row.notFound),
+            row.failed, row.tooLong,           row.notRecognized};
+}
+inline const std::vector<WineCase> wineCases = [] {
+    std::vector<WineCase> cases;
+    for (const EditionRow& row : editionRows) cases.push_back(wineCase(row));
+    return cases;
+}();
 
 class UnderWine : public ::testing::TestWithParam<WineCase> {
 protected:
     void SetUp() override {
         ship_ = WinePrefix::root / "ship";
         fs::remove_all(ship_);
-        for (const char* name : {"Tembrel", "Tembrelo", "TEMBREL", "TEMBRELO", "Games", "started.txt", "unexpected.txt",
-                                 "DELTREE.BAT"})
+        for (const EditionRow& row : editionRows) {
+            fs::remove_all(WinePrefix::driveC() / row.folder());
+            fs::remove_all(WinePrefix::driveC() / std::string(row.edition->folderNameUpper));
+        }
+        for (const char* name : {"Games", "started.txt", "unexpected.txt", "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
         const fs::path payload = ship_ / folder();
         writeFile(payload / "QBASIC.EXE", "qbasic");

@@ -1,3 +1,5 @@
+// The English edition's data: folder names, screens, the interpreter's texts and --help.
+
 #include "editions/english/english.h"
 
 namespace tembrel {
@@ -120,7 +122,6 @@ const Edition englishEdition{
     },
     .notAFolderAtInstallPath = "Tembrel is not installed: something other than a folder stands at {}; it is left alone.\n",
     .programName = "TembrelLaunch",
-    .version = "1.002",
     .usage = "Usage: TembrelLaunch [--help | --version]\n"
              "\n"
              "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"

@@ -1,3 +1,4 @@
+// The English edition, TembrelLaunch.
 #pragma once
 
 #include "launcher/edition.h"

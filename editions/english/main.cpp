@@ -1,3 +1,5 @@
+// TembrelLaunch's entry.
+
 #include "editions/english/english.h"
 #include "launcher/launcher.h"
 

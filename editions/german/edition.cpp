@@ -1,3 +1,5 @@
+// The German edition's data: folder names, screens, the interpreter's texts and --help.
+
 #include "editions/german/german.h"
 
 // The texts are in the console's OEM code page: \201 is u-umlaut (0x81),
@@ -125,7 +127,6 @@ const Edition germanEdition{
     },
     .notAFolderAtInstallPath = "Tembrelo ist nicht installiert: unter {} steht etwas anderes als ein Ordner; es bleibt unber\201hrt.\n",
     .programName = "TembreloStart",
-    .version = "1.002",
     .usage = "Aufruf: TembreloStart [--help | --version]\n"
              "\n"
              "Installiert, startet und deinstalliert Tembrelo. Starten Sie es in dem Ordner,\n"

@@ -1,3 +1,4 @@
+// The German edition, TembreloStart.
 #pragma once
 
 #include "launcher/edition.h"

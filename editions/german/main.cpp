@@ -1,3 +1,5 @@
+// TembreloStart's entry.
+
 #include "editions/german/german.h"
 #include "launcher/launcher.h"
 

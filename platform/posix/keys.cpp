@@ -1,3 +1,5 @@
+// Keystrokes decoded from a terminal's bytes into Windows console codes.
+
 #include "platform/posix/keys.h"
 
 namespace tembrel {

@@ -1,3 +1,4 @@
+// Keystrokes decoded from a terminal's bytes into Windows console codes.
 #pragma once
 
 namespace tembrel {

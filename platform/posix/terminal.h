@@ -1,3 +1,4 @@
+// The terminal on the POSIX platform: raw mode for key reads, and whole writes.
 #pragma once
 
 #include <string_view>
