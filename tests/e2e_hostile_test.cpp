@@ -10,27 +10,13 @@
 #include <iostream>
 #include <optional>
 
-#include "tests/e2e.h"
+#include "tests/e2e_hostile.h"
 
 namespace tembrel {
 namespace {
 
 using namespace tembrel::testing;
 
-class Hostile : public EndToEnd {
-protected:
-    void TearDown() override {
-        if (mounted_) umount2(mounted_->c_str(), MNT_DETACH);
-        EndToEnd::TearDown();
-    }
-    fs::path payload() const { return ship_ / folder(); }
-    PipedRun pipedWith(const std::string& keys, const std::string& prelude) const {
-        PipedOptions options;
-        options.prelude = prelude;
-        return runPiped(program(), ship_.string(), env(bytesLocale), keys, options);
-    }
-    std::optional<fs::path> mounted_;
-};
 
 TEST_P(Hostile, PayloadsInstallOnlyWhatIsSafe) {
     const fs::path p = payload();
@@ -236,109 +222,6 @@ TEST_P(Hostile, UninstallLeavesAloneWhatIsNotTheInstalls) {
         fs::remove_all(ship_);
         makeShip();
     }
-}
-
-// A copy that could not copy everything leaves no install behind, its
-// messages stay, and the emulator still starts.
-TEST_P(Hostile, AFailedCopyIsNoInstall) {
-    writeFile(payload() / "big.bin", std::string(1 << 20, 'b'));
-    struct Case {
-        const char* prelude;
-        bool diskFull;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"ulimit -f 64", false, "File too large"},
-        {"ulimit -n 12", false, "Too many open files"},
-        {"", true, "No space left on device"},
-    };
-    for (const Case& c : cases) {
-        if (c.diskFull && mount("tmpfs", driveC_.c_str(), "tmpfs", 0, "size=512k") != 0) continue;
-        if (c.diskFull) mounted_ = driveC_;
-        fs::remove(root_ / "home" / "started");
-        const PipedRun run = pipedWith("1", c.prelude);
-        EXPECT_TRUE(exitedWithZero(run.status)) << c.reason;
-        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
-        EXPECT_NE(run.out.find(fillIn(texts().filesCopied, {""})), std::string::npos) << "the count stays";
-        EXPECT_FALSE(fs::exists(install())) << c.reason;
-        // With so few descriptors the stand-in emulator starts but cannot record it.
-        const std::string emulator = (ship_ / "dosboxportable.exe").string() + ": ";
-        EXPECT_TRUE(started() == ship_.string() + "\n" || run.err.find(emulator) != std::string::npos) << c.reason;
-    }
-}
-
-// However a first copy stops (a key at the terminal, a signal, a kill, too
-// little memory), no install stands at the install path, no staging folder
-// outlives the next start, and the next "1" installs whole. The listing's
-// long names fill the terminal, so the copy waits, under way, for the test
-// to read on.
-TEST_P(Hostile, AStoppedFirstCopyLeavesNoInstall) {
-    for (int i = 0; i < 2000; ++i) writeFile(payload() / (std::to_string(i) + std::string(200, 'n')), "x");
-    const auto staging = [&] {
-        int found = 0;
-        for (const auto& e : fs::directory_iterator(driveC_)) found += e.path().filename().string().starts_with("." + folder() + ".partial-");
-        return found;
-    };
-    const auto installsWhole = [&](const char* what) {
-        EXPECT_TRUE(exitedWithZero(pipedWith("1", "").status)) << what;
-        EXPECT_EQ(staging(), 0) << what;
-        EXPECT_EQ(snapshot(install(), false), snapshot(payload(), false)) << what;
-        fs::remove_all(install());
-    };
-    struct Stop {
-        const char* what;
-        int signal;  // 0: Ctrl+C typed
-        bool leftover;
-    };
-    for (const Stop& stop : {Stop{"Ctrl+C", 0, false}, {"SIGTERM", SIGTERM, false}, {"SIGHUP", SIGHUP, false},
-                             {"SIGQUIT", SIGQUIT, false}, {"SIGKILL", SIGKILL, true}}) {
-        Terminal t({program()}, ship_.string(), env());
-        ASSERT_TRUE(t.waitFor(edition().prompt));
-        t.type("1");
-        while (staging() == 0 && t.stillRunningAfter(1)) {
-        }
-        stop.signal == 0 ? t.type("\x03") : t.signal(stop.signal);
-        const int status = t.wait();
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == (stop.signal ? stop.signal : SIGINT)) << stop.what;
-        EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings())) << stop.what;
-        EXPECT_FALSE(fs::exists(install())) << stop.what;
-        EXPECT_EQ(staging(), stop.leftover ? 1 : 0) << stop.what;
-        installsWhole(stop.what);
-    }
-    // Out of memory: a payload too deep for it; the emulator still starts.
-    // The depth is the same for both editions: the English one runs out.
-    if (edition().edition != &englishEdition) return;
-    int fd = open(payload().c_str(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < 30000 && fd >= 0; ++i) {
-        mkdirat(fd, "d", 0755);
-        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
-        close(fd);
-        fd = next;
-    }
-    close(fd);
-    fs::remove(root_ / "home" / "started");
-    const PipedRun starved = pipedWith("1", "ulimit -v 6000");
-    EXPECT_TRUE(exitedWithZero(starved.status));
-    EXPECT_NE(starved.err.find(texts().outOfMemory), std::string::npos) << starved.err;
-    EXPECT_FALSE(fs::exists(install()));
-    EXPECT_EQ(started(), ship_.string() + "\n");
-    system(("rm -rf " + (payload() / "d").string()).c_str());
-    installsWhole("out of memory");
-}
-
-// Two launches at once: one install, whole, and no staging folder left.
-TEST_P(Hostile, TwoFirstLaunchesAtOnceMakeOneWholeInstall) {
-    for (int i = 0; i < 2000; ++i) writeFile(payload() / std::to_string(i), std::string(4096, 'x'));
-    {
-        Terminal first({program()}, ship_.string(), env()), second({program()}, ship_.string(), env());
-        ASSERT_TRUE(first.waitFor(edition().prompt) && second.waitFor(edition().prompt));
-        first.type("1");
-        second.type("1");
-        EXPECT_TRUE(exitedWithZero(first.wait(60000)) && exitedWithZero(second.wait(60000)));
-    }
-    EXPECT_EQ(started(), ship_.string() + "\n" + ship_.string() + "\n");
-    EXPECT_EQ(snapshot(install(), false), snapshot(payload(), false));
-    for (const auto& e : fs::directory_iterator(driveC_)) EXPECT_EQ(e.path(), install());
 }
 
 // Drive C is where Wine would put it, or nowhere: a prefix Wine refuses

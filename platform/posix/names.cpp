@@ -10,6 +10,8 @@
 
 #include "platform/posix/names.h"
 
+#include "platform/oem.h"
+
 namespace tembrel {
 
 namespace {
@@ -128,6 +130,26 @@ Charset localeCharset() {
         return localeNameCharset(characterLocale(getenv("LC_ALL"), getenv("LC_CTYPE"), getenv("LANG")));
     }
     return codesetCharset(nl_langinfo(CODESET));
+}
+
+namespace {
+std::string unchanged(std::string_view text) { return std::string(text); }
+}  // namespace
+
+TextConverter converterFor(Charset charset) {
+    switch (charset) {
+    case Charset::Utf8:
+        return oemToUtf8;
+    case Charset::AsciiOnly:
+        return oemToAscii;
+    case Charset::Latin1:
+        return oemToLatin1;
+    case Charset::Latin9:
+        return oemToLatin9;
+    case Charset::Other:
+        break;
+    }
+    return unchanged;
 }
 
 }  // namespace tembrel

@@ -24,6 +24,12 @@ Charset localeNameCharset(std::string_view locale);
 // What the terminal reads, by the locale the environment chooses: the
 // locale's code set where it is installed, else what its name says.
 Charset localeCharset();
+
+// How the OEM texts are turned into the charset's bytes: UTF-8, Latin-1 or
+// Latin-9; spelled out in ASCII where the charset has nothing but ASCII ("ue"
+// for the u with umlaut); unchanged in any other.
+using TextConverter = std::string (*)(std::string_view);
+TextConverter converterFor(Charset charset);
 // The locale the environment chooses for characters: the first set of
 // LC_ALL, LC_CTYPE and LANG, or "C".
 std::string_view characterLocale(const char* lcAll, const char* lcCtype, const char* lang);

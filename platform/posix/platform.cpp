@@ -30,8 +30,6 @@ namespace tembrel {
 
 namespace {
 
-std::string unchanged(std::string_view text) { return std::string(text); }
-
 class PosixPlatform final : public Platform, private PosixCommands, private ByteSource {
 public:
     // Drive C is placed once, where Wine places it; programs start from the
@@ -142,19 +140,10 @@ public:
     bool encloses(std::string_view folder, std::string_view path) override {
         Place outer, inner;
         if (!place(folder, outer) || !place(path, inner)) return false;
-        struct stat st;
         Fd whole(outer.folder < 0 ? -1 : openat(outer.folder, outer.name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!whole || fstat(whole.fd, &st) != 0) return false;
-        const FileId top = idOf(st);
         Fd at(inner.open(O_PATH | O_DIRECTORY));
         if (!at && inner.folder >= 0) at.fd = openat(inner.folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (!at) return false;
-        if (withinFolder(at.fd, top)) return true;
-        // A bind mount of a folder inside leads there by another way than
-        // ".." goes back: the folder's tree is searched for it, where it can
-        // lie at all (on the same file system).
-        struct stat inside;
-        return fstat(at.fd, &inside) == 0 && inside.st_dev == st.st_dev && treeHolds(whole.fd, idOf(inside));
+        return whole && at && folderHolds(whole.fd, at.fd);
     }
 
     void removeStoppedCopies(std::string_view installFolder) override {
@@ -257,21 +246,7 @@ private:
         return *charset_;
     }
 
-    std::string (*toTerminal())(std::string_view) {
-        switch (charset()) {
-        case Charset::Utf8:
-            return oemToUtf8;
-        case Charset::AsciiOnly:
-            return oemToAscii;
-        case Charset::Latin1:
-            return oemToLatin1;
-        case Charset::Latin9:
-            return oemToLatin9;
-        case Charset::Other:
-            break;
-        }
-        return unchanged;
-    }
+    TextConverter toTerminal() { return converterFor(charset()); }
 
     const CommandTexts& texts_;
     std::optional<CommandTexts> terminalTexts_;

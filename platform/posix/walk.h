@@ -59,6 +59,12 @@ bool withinFolder(int folderFd, FileId top);
 // as the deletes enter none.
 bool treeHolds(int topFd, FileId target);
 
+// True when the folder `innerFd` is the folder `outerFd` or lies inside it:
+// up through ".." from it, whatever links led there, or, for a bind mount of
+// a folder inside that leads there by another way, found in the outer
+// folder's tree (where it can lie at all: on the same file system).
+bool folderHolds(int outerFd, int innerFd);
+
 // The folders from a top folder down to the one being worked on. Only the
 // last few stay open; a folder closed on the way down is opened again by name,
 // starting from the nearest open folder above it, and must still be the same

@@ -1,0 +1,89 @@
+// The uninstall as a user runs it: the install folder goes and nothing else,
+// a link there goes as a link, and what cannot go is reported.
+
+#include "tests/e2e.h"
+
+namespace tembrel {
+namespace {
+
+using namespace tembrel::testing;
+
+class Uninstall : public EndToEnd {};
+
+TEST_P(Uninstall, UninstallRemovesTheInstallFolderAndNothingElse) {
+    std::string upper = folder();
+    for (char& c : upper) c = static_cast<char>(toupper(c));
+    for (const char* key : {"2x", "\bx"}) {
+        fs::remove_all(driveC_);
+        writeFile(install() / "QBASIC.EXE", "q");
+        writeFile(install() / "sub" / "deep" / "data.bin", "d");
+        writeFile(install() / ".hidden", "h");
+        writeFile(install() / "readonly.txt", "r");
+        fs::permissions(install() / "readonly.txt", fs::perms::owner_read);
+        fs::create_directories(install() / "empty");
+        writeFile(root_ / "outside" / "target.txt", "target");
+        fs::create_symlink(root_ / "outside", install() / "folder-link");
+        fs::create_symlink(root_ / "outside" / "target.txt", install() / "file-link");
+        // Decoys: the same name elsewhere, also in upper case, and a file beside the folder.
+        writeFile(driveC_ / "Games" / folder() / "save.dat", "decoy");
+        writeFile(driveC_ / "Games" / (folder() + ".txt"), "decoy");
+        writeFile(driveC_ / "Docs" / folder(), "decoy file");
+        writeFile(driveC_ / "Saves" / upper / "keep.txt", "decoy");
+        writeFile(driveC_ / "beside.txt", "decoy");
+        auto before = snapshot(driveC_);
+        std::erase_if(before, [&](const auto& e) { return e.first.rfind(folder() + "/", 0) == 0 || e.first == folder(); });
+
+        const PipedRun run = piped(key);
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(install())));
+        EXPECT_EQ(snapshot(driveC_), before);
+        EXPECT_EQ(snapshot(root_ / "outside"), (std::map<std::string, std::string>{{"target.txt", "file 420 target"}}));
+        EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen));
+    }
+}
+
+// A link at the install path is the install: the uninstall removes the link
+// and never touches what it points to.
+TEST_P(Uninstall, ALinkAtTheInstallPathIsRemovedAsALink) {
+    writeFile(root_ / "elsewhere" / "QBASIC.EXE", "kept");
+    for (const char* target : {"elsewhere", "nowhere"}) {
+        fs::create_symlink(root_ / target, install());
+        const PipedRun run = piped("2x");
+        EXPECT_TRUE(exitedWithZero(run.status));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(install()))) << target;
+        EXPECT_EQ(snapshot(root_ / "elsewhere"), (std::map<std::string, std::string>{{"QBASIC.EXE", "file 420 kept"}}));
+        EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallSuccessScreen)) << target;
+    }
+}
+
+TEST_P(Uninstall, NothingToUninstallShowsTheNotFoundScreen) {
+    const std::string notFound = menu() + "\f" + screenText(edition().edition->uninstallNotFoundScreen);
+    EXPECT_EQ(piped("2x").out, notFound) << "no install folder";
+    writeFile(install(), "a file");
+    EXPECT_EQ(piped("2x").out, notFound) << "a file at the install path";
+    EXPECT_EQ(readFile(install()), "a file");
+    fs::remove(install());
+    fs::create_directories(install());
+    EXPECT_EQ(piped("2x").out.find(edition().success) != std::string::npos, true);
+    EXPECT_EQ(piped("2x").out, notFound) << "a second uninstall";
+}
+
+TEST_P(Uninstall, AFolderThatCannotBeRemovedIsReportedAsSuch) {
+    writeFile(install() / "locked.txt", "x");
+    if (system(("chattr +i " + (install() / "locked.txt").string() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    const PipedRun run = piped("2x");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_TRUE(fs::exists(install() / "locked.txt"));
+    EXPECT_EQ(run.out, menu() + "\f" + screenText(edition().edition->uninstallFailedScreen));
+    // del and rd each name the file they left by its path; neither says it found nothing.
+    const std::string left = "c:\\" + folder() + "\\locked.txt - ";
+    EXPECT_NE(run.err.find(left), run.err.rfind(left)) << run.err;
+    EXPECT_EQ(run.err.find(fillIn(texts().couldNotFind, {"c:\\" + folder() + "\\*.*"})), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, Uninstall, ::testing::ValuesIn(editionRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tembrel
