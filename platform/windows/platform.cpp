@@ -39,6 +39,19 @@ std::wstring programFolder() {
     }
 }
 
+// A process's current folder cannot be removed while the process runs, so
+// one inside the install (a shortcut's "Start in", a batch file there) would
+// fail every uninstall. The launcher's own folder is used instead, or the
+// Windows folder where that does not fit SetCurrentDirectory's MAX_PATH
+// limit (two characters kept for the closing backslash and the null).
+// Relative names never rely on it: the platform works in full paths.
+void leaveTheCurrentFolder(const std::wstring& ownFolder) {
+    if (ownFolder.size() + 2 <= MAX_PATH && SetCurrentDirectoryW(ownFolder.c_str())) return;
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(windows);
+}
+
 // What a file is, whatever name or link leads to it.
 struct Identity {
     DWORD volume = 0, high = 0, low = 0;
@@ -62,6 +75,7 @@ class WindowsPlatform final : public Platform {
 public:
     explicit WindowsPlatform(const CommandTexts& texts)
         : texts_(texts), folder_(programFolder()), commands_(folder_, console_, texts) {
+        leaveTheCurrentFolder(folder_);
         SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
     }
 

@@ -19,6 +19,14 @@ TEST_P(InTheWild, StartedFromAnotherFolderUsesItsOwnFolder) {
     removeTree(elsewhere);
 }
 
+// Windows keeps a process's current folder from being removed: the program
+// must not keep the one it was started in.
+TEST_P(InTheWild, StartedInsideTheInstallUninstallsIt) {
+    makeInstall();
+    runAt(ship_ / GetParam().exe, install(), key('2'), GetParam().success);
+    EXPECT_FALSE(exists(install()));
+}
+
 TEST_P(InTheWild, AFileAtTheInstallPathIsLeftAlone) {
     // The mark as its contents: the tests' own file, if a run is cut short.
     writeFile(install(), narrow(ownMark));
