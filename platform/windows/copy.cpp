@@ -23,6 +23,15 @@ bool isFolder(const std::wstring& path) {
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Makes the folder; 0 where it is there as a folder afterwards. The error
+// is read before anything else is asked, so a folder that may not be made
+// shows Windows' "Access is denied." rather than what a later test left.
+DWORD createFolder(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    const DWORD error = GetLastError();
+    return isFolder(path) ? 0 : error;
+}
+
 class Copier {
 public:
     Copier(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show)
@@ -66,8 +75,8 @@ private:
         for (std::size_t at = volumeEnd(dest_); at <= dest_.size(); ++at) {
             if (at < dest_.size() && dest_[at] != L'\\') continue;
             const std::wstring part = dest_.substr(0, at);
-            if (CreateDirectoryW(part.c_str(), nullptr) || isFolder(part)) continue;
-            const DWORD error = GetLastError();
+            const DWORD error = createFolder(part);
+            if (error == 0) continue;
             late_.push_back(textOf(texts_.cannotCreateFolder, {shownPath(part), reason(error)}));
             return false;
         }
@@ -110,8 +119,8 @@ private:
 
     bool makeFolder(const std::wstring& name) {
         const std::wstring path = join(dest_, name);
-        if (CreateDirectoryW(path.c_str(), nullptr) || isFolder(path)) return true;
-        const DWORD error = GetLastError();
+        const DWORD error = createFolder(path);
+        if (error == 0) return true;
         fail(textOf(texts_.cannotCreateFolder, {shownPath(path), reason(error)}));
         return false;
     }
@@ -140,12 +149,15 @@ private:
 
     // Returns 0 or the error.
     static DWORD copyNamed(const std::wstring& from, const std::wstring& to, DWORD attributes) {
-        BOOL copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
+        // Each error is read the moment its call fails, before any other
+        // call can replace it.
+        DWORD error = CopyFileW(from.c_str(), to.c_str(), FALSE) ? 0 : GetLastError();
         // A file left by an earlier copy may be read-only or hidden, which
-        // CopyFile will not overwrite.
-        if (!copied && GetLastError() == ERROR_ACCESS_DENIED && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
-            copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
-        if (!copied) return GetLastError();
+        // CopyFile will not overwrite. Where that is not the cause (an
+        // unreadable source), the first error stands.
+        if (error == ERROR_ACCESS_DENIED && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+            error = CopyFileW(from.c_str(), to.c_str(), FALSE) ? 0 : GetLastError();
+        if (error != 0) return error;
         if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(to.c_str(), copiedAttributes(attributes));
         return 0;
     }
