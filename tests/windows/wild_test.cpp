@@ -54,6 +54,10 @@ TEST_P(InTheWild, AnInstallFolderHoldingTheShipFolderStays) {
 // when the emulator did not start, after saying why: it is missing, or its
 // path is too long for Windows to start a program.
 TEST_P(InTheWild, WhyTheEmulatorDidNotStartIsShown) {
+    // No program at all: Windows' words name the file, never "%1".
+    writeFile(ship_ / L"dosboxportable.exe", "text");
+    const std::wstring shown = runWith(key('1'));
+    EXPECT_EQ(shown.find(L"%1"), std::wstring::npos) << narrow(shown);
     DeleteFileW((ship_ / L"dosboxportable.exe").c_str());
     EXPECT_NE(runWith(key('1')).find(GetParam().notRecognized), std::wstring::npos);
 
