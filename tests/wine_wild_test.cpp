@@ -40,6 +40,16 @@ TEST_P(InTheWild, ADriveCThatTakesNoFolderShowsWhy) {
     EXPECT_NE(shown.find("ccess denied"), std::string::npos) << shown;
 }
 
+// With its input at an end (no key can ever come), the program ends as on
+// Esc rather than wait for ever.
+TEST_P(InTheWild, InputAtItsEndEndsTheProgram) {
+    std::string command = "cd '" + ship_.string() + "' && env";
+    for (const std::string& variable : WinePrefix::env()) command += " '" + variable + "'";
+    command += " timeout 200 " WINE " " + GetParam().exe + " </dev/null >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_FALSE(fs::exists(install()));
+}
+
 // Started by its share name, the program works in the share folder itself.
 TEST_P(InTheWild, AShipFolderOnANetworkShareInstallsThePayload) {
     const fs::path unc = WinePrefix::root / "prefix" / "dosdevices" / "unc" / "server";

@@ -19,14 +19,6 @@ namespace tembrel {
 
 namespace {
 
-// Ctrl+C and Ctrl+Break belong to the program that runs at the time, which
-// shares the console and handles them itself; the launcher waits for it and
-// ends as always. At the menu the key read takes Ctrl+C as a key. Unlike
-// ignoring the events outright, a handler is not passed on to the programs.
-BOOL WINAPI leaveInterruptsToTheProgram(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-}
-
 // The payload and the emulator starter lie beside the program, whatever
 // folder it was started from (a shortcut, the Run dialog, another prompt).
 std::wstring programFolder() {
@@ -76,7 +68,6 @@ public:
     explicit WindowsPlatform(const CommandTexts& texts)
         : texts_(texts), folder_(programFolder()), commands_(folder_, console_, texts) {
         leaveTheCurrentFolder(folder_);
-        SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
     }
 
     void write(std::string_view text) override { console_.write(text); }

@@ -16,6 +16,15 @@ std::wstring quoted(const std::wstring& word) {
     return L"\"" + word + L"\"";
 }
 
+// While a program runs, Ctrl+C and Ctrl+Break belong to it: it shares the
+// console and handles them itself, and the launcher waits for it and ends as
+// always. At other times there is no handler, so such an event ends the
+// launcher (a key read at the menu takes Ctrl+C as a key instead). A handler,
+// unlike ignoring the events outright, is not passed on to the program.
+BOOL WINAPI leaveInterruptsToTheProgram(DWORD event) {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
 std::wstring currentFolder() {
     wchar_t buffer[MAX_PATH];
     const DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
@@ -49,6 +58,7 @@ Started startProgram(const std::wstring& path, const CommandLine& command, const
     }
     // The program shares the console and its standard handles, and takes
     // Ctrl+C and Ctrl+Break from it.
+    SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
     const bool started =
         CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
     if (started) {
@@ -58,6 +68,7 @@ Started startProgram(const std::wstring& path, const CommandLine& command, const
     } else {
         error = GetLastError();
     }
+    SetConsoleCtrlHandler(leaveInterruptsToTheProgram, FALSE);
     if (!before.empty()) SetCurrentDirectoryW(before.c_str());
     return started ? Started::Yes : Started::Failed;
 }

@@ -26,8 +26,11 @@
 //     waits for a key after a failed emulator start, as on a double-click
 //     (platform.cpp, keepMessageReadable: no code of its own).
 //  8. Ctrl+C typed at the menu arrives as an interrupt even while a key is
-//     read; the interrupt handler takes it, so it is ignored rather than a
-//     key (platform.cpp: no code of its own).
+//     read: with no handler in place outside a program's run, it ends the
+//     launcher as it would on Windows outside a key read (program.cpp: no
+//     code of its own). Started with its input from a file or /dev/null, the
+//     launcher reads its keys from there and ends at its end, as on Esc
+//     (console.cpp, readKey).
 #pragma once
 
 #include <windows.h>
