@@ -172,6 +172,22 @@ private:
     bool ok_ = true;
 };
 
+// A folder that another program holds open (Explorer showing it, on
+// Windows XP to 8.1) is only marked for deletion when it is removed: it goes
+// with the last handle, and until then its name is taken, so a new install
+// there fails. True once the name is free, waiting until `limit` ms after
+// `start` at most.
+bool goneWithin(const std::wstring& path, DWORD start, DWORD limit) {
+    for (;;) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        }
+        if (GetTickCount() - start >= limit) return false;
+        Sleep(50);
+    }
+}
+
 void showAll(const std::vector<std::wstring>& lines, const ShowLine& show) {
     for (const std::wstring& line : lines) show(line, true);
 }
@@ -229,6 +245,10 @@ bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const S
         done = remover.run();
     }
     showAll(remover.errors, show);
+    if (done && !goneWithin(root, start, 2000)) {
+        show(textOf(texts.cannotRemove, {shownPath(root), reason(ERROR_DELETE_PENDING)}), true);
+        return false;
+    }
     return done;
 }
 

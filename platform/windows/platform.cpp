@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/windows/commands.h"
 #include "platform/windows/console.h"
+#include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
 
@@ -21,12 +22,12 @@ namespace {
 
 // The payload and the emulator starter lie beside the program, whatever
 // folder it was started from (a shortcut, the Run dialog, another prompt).
-std::wstring programFolder() {
+std::wstring programPath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return L".";
-        if (n < path.size()) return folderOfProgram(std::wstring_view(path.data(), n));
+        if (n == 0) return L".\\";
+        if (n < path.size()) return std::wstring(path.data(), n);
         path.resize(path.size() * 2);
     }
 }
@@ -65,8 +66,8 @@ bool identify(const std::wstring& fullPath, Identity& identity) {
 
 class WindowsPlatform final : public Platform {
 public:
-    explicit WindowsPlatform(const CommandTexts& texts)
-        : texts_(texts), folder_(programFolder()), commands_(folder_, console_, texts) {
+    WindowsPlatform(const CommandTexts& texts, const std::wstring& folder)
+        : texts_(texts), folder_(folder), commands_(folder_, console_, texts) {
         leaveTheCurrentFolder(folder_);
     }
 
@@ -131,7 +132,15 @@ private:
 // The programs ignore their arguments.
 int platformMain(const ProgramInfo&, const CommandTexts& texts, int, char**,
                  const std::function<int(Platform&)>& launcher) {
-    WindowsPlatform platform(texts);
+    // A program started by a device path with no drive or share in it
+    // ("\\?\Volume{...}\...") has no folder that the commands can name.
+    const std::wstring program = programPath();
+    const std::wstring folder = folderOfProgram(program);
+    if (folder.empty()) {
+        Console().writeWide(program + L": " + reason(ERROR_BAD_PATHNAME) + L"\n", true);
+        return 1;
+    }
+    WindowsPlatform platform(texts, folder);
     const int status = launcher(platform);
     platform.keepMessageReadable();
     return status;
