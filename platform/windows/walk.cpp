@@ -17,6 +17,16 @@ bool beforeInUpperCase(const Entry& a, const Entry& b) {
 
 }  // namespace
 
+std::wstring shownName(std::wstring_view name) {
+    std::wstring shown(name);
+    for (wchar_t& c : shown) {
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0)) c = L'?';
+    }
+    return shown;
+}
+
+void sortInNtfsOrder(std::vector<Entry>& entries) { std::sort(entries.begin(), entries.end(), beforeInUpperCase); }
+
 std::wstring inFolder(const std::wstring& folder, std::wstring_view name) {
     std::wstring path = folder;
     if (!path.ends_with(L'\\')) path += L'\\';
@@ -37,7 +47,7 @@ DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries) {
     } while (FindNextFileW(find, &found));
     const DWORD error = GetLastError();
     FindClose(find);
-    std::sort(entries.begin(), entries.end(), beforeInUpperCase);
+    sortInNtfsOrder(entries);
     return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
