@@ -7,6 +7,13 @@
 // nothing put in place of a name between the listing and the delete is ever
 // acted on. Each folder stays open, not to be deleted or renamed by others,
 // while its entries are handled, and goes by its own handle at the end.
+//
+// Deep trees under Wine: wineserver works out the real path of every file
+// it opens, even one opened relative to a folder, one lookup per folder on
+// the way, which makes each open cost the square of its depth. So there a
+// folder deeper than a few dozen levels below the folder being emptied is
+// first moved up into it, by its own handle, and the walk goes on from there
+// with short paths.
 
 #include <windows.h>
 
@@ -23,6 +30,8 @@
 namespace tembrel {
 
 namespace {
+
+constexpr int hoistBelow = 24;  // levels below the top before a folder moves up, under Wine
 
 bool mayPass(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
@@ -76,6 +85,7 @@ private:
         std::wstring real;   // under Wine, the name the system keeps for it
         std::size_t name = 0;    // in names_
         std::size_t parent = 0;  // in the stack
+        int depth = 0;           // below the top, or below where it was moved to
         bool expanded = false;
         bool failed = false;  // something in it is left
     };
@@ -139,6 +149,8 @@ private:
         } else if (entry.isFolder()) {
             child.name = name;
             child.parent = at;
+            child.depth = stack[at].depth + 1;
+            if (child.depth > hoistBelow && underWine()) hoist(stack.front(), child);
             stack.push_back(std::move(child));
         } else {
             // The read-only mark of a file with other names (hard links) is
@@ -147,6 +159,21 @@ private:
                 setAttributes(child.handle.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
             error = markDeleted(child.handle.get());
             if (error != 0) failed(stack[at], shown(name), reason(error), error);
+        }
+    }
+
+    // Moves the folder, checked and open, up into the top folder under a
+    // name of its own; where it cannot move, it stays where it is.
+    void hoist(const Folder& top, Folder& folder) {
+        for (int tries = 0; tries < 100; ++tries) {
+            const std::wstring name = L"~" + decimal(++hoisted_);
+            const DWORD error = moveInto(folder.handle.get(), top.handle.get(), name);
+            if (error == 0) {
+                folder.real = systemName(folder.handle.get());
+                folder.depth = 0;
+                return;
+            }
+            if (error != ERROR_ALREADY_EXISTS) return;
         }
     }
 
@@ -175,6 +202,7 @@ private:
     const bool folders_;
     const CommandTexts& texts_;
     std::vector<Name> names_;
+    int hoisted_ = 0;
     bool ok_ = true;
 };
 

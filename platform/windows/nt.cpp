@@ -90,7 +90,7 @@ constexpr LONG nameCollision = static_cast<LONG>(0xC0000035);
 constexpr LONG noMoreFiles = static_cast<LONG>(0x80000006);
 constexpr LONG noSuchFile = static_cast<LONG>(0xC000000F);
 // Information classes.
-constexpr int fullDirectoryInformation = 2, basicInformation = 4, standardInformation = 5,
+constexpr int fullDirectoryInformation = 2, basicInformation = 4, standardInformation = 5, renameInformation = 10,
               dispositionInformation = 13, attributeTagInformation = 35, objectNameInformation = 1;
 
 struct BasicInformation {
@@ -198,6 +198,24 @@ DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written) {
     }
     IoStatus io{};
     return errorOf(ntdll().set(file, &io, &basic, sizeof basic, basicInformation));
+}
+
+DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name) {
+    // FILE_RENAME_INFORMATION: replace-if-exists, the folder, the name's
+    // length in bytes and the name, laid out as the system lays it out.
+    struct Rename {
+        BOOLEAN replace;
+        HANDLE folder;
+        ULONG length;
+        wchar_t name[1];
+    };
+    std::vector<char> buffer(offsetof(Rename, name) + (name.size() + 1) * sizeof(wchar_t), 0);
+    Rename head{FALSE, folder, static_cast<ULONG>(name.size() * sizeof(wchar_t)), {}};
+    std::memcpy(buffer.data(), &head, offsetof(Rename, name));
+    std::memcpy(buffer.data() + offsetof(Rename, name), name.data(), name.size() * sizeof(wchar_t));
+    IoStatus io{};
+    const LONG status = ntdll().set(file, &io, buffer.data(), static_cast<ULONG>(buffer.size()), renameInformation);
+    return status == nameCollision ? ERROR_ALREADY_EXISTS : errorOf(status);
 }
 
 DWORD markDeleted(HANDLE file) {

@@ -70,6 +70,10 @@ DWORD describe(HANDLE file, Described& out);
 // The attributes and, where given, the time last written.
 DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written = nullptr);
 
+// Moves the open file or folder into the open folder `folder` under the new
+// name `name`; ERROR_ALREADY_EXISTS where the name is taken.
+DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name);
+
 // Deletes the open file or empty folder when its last handle closes.
 DWORD markDeleted(HANDLE file);
 

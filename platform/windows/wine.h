@@ -14,9 +14,12 @@
 //     on a link to an empty folder removes that folder: no link is ever
 //     removed under Wine (removeLink, links.cpp), so one in the install
 //     folder is left, named, and the failure screen shows.
-//  4. Every open by a full path costs time in proportion to the square of
-//     the folder depth: the walks open each entry relative to its folder's
-//     open handle instead (nt.h), which Windows does too.
+//  4. wineserver works out the real path of every file it opens, even one
+//     opened relative to an open folder, one lookup per folder on the way
+//     and again for each folder above: each open costs the square of the
+//     folder depth. The deletes move deep folders up by their own handles
+//     (delete.cpp); the copy cannot move the payload, so a payload thousands
+//     of folders deep copies slowly.
 //  5. CreateProcessW cannot start a program in a share folder named as its
 //     current folder: the program is started from the launcher's own current
 //     folder, set for the start (program.cpp; Windows allows it too).
