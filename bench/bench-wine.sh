@@ -39,6 +39,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 cat > "$work/driver.cpp" <<'EOF'
 #include "editions/english/english.h"
 #include "platform/windows/commands.h"
+#include "platform/windows/walk.h"
 using namespace tembrel;
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;

@@ -193,6 +193,12 @@ private:
         child.name = folder.name + entry.name;
         child.fromReal = folder.fromReal + L"\\" + entry.name;
         DWORD error = openIn(folder.from.get(), entry.name, Access::Read, child.from);
+        // Only a file on a disk holds data to copy: a device would never
+        // end, a pipe or socket waits for a writer.
+        if (error == 0 && GetFileType(child.from.get()) != FILE_TYPE_DISK) {
+            show_(textOf(texts_.skipped, {shown, reason(ERROR_NOT_SUPPORTED)}), true);
+            return;
+        }
         Described described;
         if (error == 0) error = describe(child.from.get(), described);
         if (error != 0) {
@@ -212,12 +218,6 @@ private:
             }
             child.name += L"\\";
             pending.push_back(std::move(child));
-            return;
-        }
-        // Only a file on a disk holds data to copy: a device would never
-        // end, a pipe or socket waits for a writer.
-        if (GetFileType(child.from.get()) != FILE_TYPE_DISK) {
-            show_(textOf(texts_.skipped, {shown, reason(ERROR_NOT_SUPPORTED)}), true);
             return;
         }
         std::wstring toReal = folder.toReal + L"\\" + entry.name;

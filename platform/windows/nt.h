@@ -78,7 +78,7 @@ DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name);
 DWORD markDeleted(HANDLE file);
 
 // The entries of the open folder (a handle of Access::Read or ::Remove),
-// without "." and "..", in NTFS order as listFolder gives them. Returns 0 or
+// without "." and "..", in NTFS order (sortInNtfsOrder). Returns 0 or
 // the error (the entries read so far are kept).
 DWORD listOpen(HANDLE folder, std::vector<Entry>& entries);
 

@@ -1,4 +1,4 @@
-// Folder walks on the Windows platform: folder listings in NTFS order.
+// Folder walks on the Windows platform: names as listings show them, entries in NTFS order.
 
 #include "platform/windows/walk.h"
 
@@ -31,24 +31,6 @@ std::wstring inFolder(const std::wstring& folder, std::wstring_view name) {
     std::wstring path = folder;
     if (!path.ends_with(L'\\')) path += L'\\';
     return path += name;
-}
-
-DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(inFolder(folder, L"*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? 0 : error;
-    }
-    do {
-        const std::wstring_view name = found.cFileName;
-        if (name != L"." && name != L"..") entries.push_back({std::wstring(name), found.dwFileAttributes, found.dwReserved0});
-    } while (FindNextFileW(find, &found));
-    const DWORD error = GetLastError();
-    FindClose(find);
-    sortInNtfsOrder(entries);
-    return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
 }  // namespace tembrel

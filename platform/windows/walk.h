@@ -1,5 +1,5 @@
-// Folder walks on the Windows platform: folder listings in NTFS order, the
-// entries' kinds, and links at a path removed as links (links.cpp).
+// Folder walks on the Windows platform: entries in NTFS order, their kinds,
+// names as listings show them, and links removed as links (links.cpp).
 #pragma once
 
 #include <windows.h>
@@ -34,12 +34,6 @@ struct Entry {
 
 // Sorts entries in the order NTFS keeps them: names compared in upper case.
 void sortInNtfsOrder(std::vector<Entry>& entries);
-
-// The folder's entries, without "." and "..", in the order NTFS keeps them
-// (names compared in upper case), whatever the file system's own order.
-// Returns 0, or the error that stopped the listing (the entries read so far
-// are kept).
-DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries);
 
 // Removes the link (a reparse point) open as `link`, as a link, never what
 // it leads to; its own read-only mark is cleared first. Returns 0 or the
