@@ -1,4 +1,4 @@
-// Files by handle through ntdll's NtOpenFile, NtCreateFile,
+// Files by handle through ntdll's NtCreateFile,
 // NtQueryDirectoryFile and NtQuery/SetInformationFile, found with
 // GetProcAddress so that the programs import nothing new. Each is in every
 // NT since NT 4, with the structures and classes used here (learn.microsoft
@@ -35,7 +35,6 @@ struct IoStatus {  // IO_STATUS_BLOCK
     ULONG_PTR information;
 };
 
-using NtOpenFile = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, ObjectAttributes*, IoStatus*, ULONG, ULONG);
 using NtCreateFile = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, ObjectAttributes*, IoStatus*, LARGE_INTEGER*, ULONG, ULONG,
                                    ULONG, ULONG, void*, ULONG);
 using NtQueryDirectoryFile = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IoStatus*, void*, ULONG, int, BOOLEAN,
@@ -45,13 +44,12 @@ using NtQueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 using RtlNtStatusToDosError = ULONG(WINAPI*)(LONG);
 
 struct Ntdll {
-    NtOpenFile open = nullptr;
     NtCreateFile create = nullptr;
     NtQueryDirectoryFile list = nullptr;
     NtFileInformation query = nullptr, set = nullptr;
     NtQueryObject object = nullptr;
     RtlNtStatusToDosError error = nullptr;
-    bool complete() const { return open && create && list && query && set && object && error; }
+    bool complete() const { return create && list && query && set && object && error; }
 };
 
 template <typename Function>
@@ -64,7 +62,6 @@ const Ntdll& ntdll() {
         Ntdll n;
         const HMODULE module = GetModuleHandleW(L"ntdll.dll");
         if (module == nullptr) return n;
-        find(module, "NtOpenFile", n.open);
         find(module, "NtCreateFile", n.create);
         find(module, "NtQueryDirectoryFile", n.list);
         find(module, "NtQueryInformationFile", n.query);
@@ -143,32 +140,32 @@ DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle&
     return 0;
 }
 
-DWORD openIn(HANDLE folder, std::wstring_view name, Access access, Handle& out) {
+// NtCreateFile relative to the open folder; NtCreateFile with FILE_OPEN is
+// NtOpenFile. Others may read and write but not delete or rename the entry.
+DWORD createFileIn(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG disposition, ULONG options,
+                   Handle& out) {
     CountedName counted;
     ObjectAttributes attributes = relative(folder, counted, name);
     IoStatus io{};
     HANDLE file = nullptr;
-    const LONG status = ntdll().open(&file, accessFor(access), &attributes, &io, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     openReparsePoint | synchronousIo);
+    const LONG status = ntdll().create(&file, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, disposition, options | synchronousIo,
+                                       nullptr, 0);
+    if (status == nameCollision) return ERROR_FILE_EXISTS;
     if (status < 0) return errorOf(status);
     out = Handle(file);
     return 0;
 }
 
+DWORD openIn(HANDLE folder, std::wstring_view name, Access access, Handle& out) {
+    return createFileIn(folder, name, accessFor(access), fileOpen, openReparsePoint, out);
+}
+
 DWORD createIn(HANDLE folder, std::wstring_view name, bool asFolder, Handle& out) {
-    CountedName counted;
-    ObjectAttributes attributes = relative(folder, counted, name);
-    IoStatus io{};
-    HANDLE file = nullptr;
     const ACCESS_MASK access = asFolder ? accessFor(Access::Write)
                                         : FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
-    const ULONG options = synchronousIo | (asFolder ? directoryFile : nonDirectoryFile | sequentialOnly);
-    const LONG status = ntdll().create(&file, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, fileCreate, options, nullptr, 0);
-    if (status == nameCollision) return ERROR_FILE_EXISTS;
-    if (status < 0) return errorOf(status);
-    out = Handle(file);
-    return 0;
+    return createFileIn(folder, name, access, fileCreate, asFolder ? directoryFile : nonDirectoryFile | sequentialOnly,
+                        out);
 }
 
 DWORD describe(HANDLE file, Described& out) {
