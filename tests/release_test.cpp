@@ -63,10 +63,10 @@ TEST(ShippedPrograms, AreStrippedAndNameNoBuildFolder) {
 const std::map<std::string, std::set<std::string>> xpFunctions = {
     {"kernel32.dll",
      {"CloseHandle", "CreateFileW", "CreateProcessW", "CreateSemaphoreW", "DeleteCriticalSection", "DeleteFileW",
-      "EnterCriticalSection", "FillConsoleOutputAttribute", "FillConsoleOutputCharacterW", "FindClose",
+      "EnterCriticalSection", "FillConsoleOutputAttribute", "FillConsoleOutputCharacterW", "FindClose", "FlushConsoleInputBuffer",
       "FindFirstFileW", "FindNextFileW", "FormatMessageW", "FreeLibrary", "GetConsoleMode", "GetConsoleProcessList",
       "GetConsoleScreenBufferInfo", "GetCurrentDirectoryW", "GetCurrentThreadId", "GetEnvironmentVariableW",
-      "GetExitCodeProcess", "GetFileAttributesA", "GetFileAttributesW", "GetFileInformationByHandle", "GetLastError",
+      "GetExitCodeProcess", "GetFileAttributesA", "GetFileType", "GetFileAttributesW", "GetFileInformationByHandle", "GetLastError",
       "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress", "GetStartupInfoA",
       "GetStdHandle", "GetSystemDirectoryW", "GetWindowsDirectoryW", "InitializeCriticalSection", "IsDBCSLeadByteEx",
       "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "MultiByteToWideChar", "ReleaseSemaphore",

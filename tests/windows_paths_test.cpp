@@ -15,6 +15,10 @@ TEST(FolderOfProgram, Table) {
         {L"UNC\\server\\share\\ship\\TembrelLaunch.exe", L"\\\\server\\share\\ship"},  // as Wine names it
         {L"\\\\?\\C:\\Games\\TembrelLaunch.exe", L"C:\\Games"},
         {L"TembrelLaunch.exe", L"."},
+        {L"\\\\.\\C:\\Games\\TembrelLaunch.exe", L"C:\\Games"},
+        {L"\\\\.\\UNC\\server\\share\\TembrelLaunch.exe", L"\\\\server\\share"},
+        {L"\\\\?\\Volume{0b1c2d3e-0000-0000-0000-100000000000}\\Games\\TembrelLaunch.exe", L""},
+        {L"\\\\.\\HarddiskVolume2\\TembrelLaunch.exe", L""},
     };
     for (const auto& [program, folder] : cases) EXPECT_EQ(folderOfProgram(program), folder);
 }

@@ -2,6 +2,11 @@
 // payload and in the install.
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <atomic>
+#include <thread>
 
 #include "tests/wine_harness.h"
 
@@ -35,12 +40,96 @@ TEST_P(FilesUnderWine, LinksInThePayloadAreSkippedAndNamed) {
 }
 
 // Wine deletes what a Unix link leads to instead of the link: the uninstall
-// leaves the link, and so the file outside, and says that it failed.
+// leaves the link, and so the file outside, and says that it failed. So too
+// where the target's path differs from the link's only in case (a folder of
+// its own on Unix) or only in drive.
 TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
-    writeFile(install() / "QBASIC.EXE", "q");
-    fs::create_symlink(outside() / "keep.txt", install() / "save.dat");
-    runWith("2", GetParam().failed);
-    EXPECT_EQ(readFile(outside() / "keep.txt"), "keep");
+    const fs::path otherDrive = WinePrefix::root / "d", caseTwin = WinePrefix::driveC() / "tembrel";
+    std::error_code ignored;
+    fs::create_directory_symlink(otherDrive, WinePrefix::root / "prefix" / "dosdevices" / "d:", ignored);
+    for (const fs::path& target : {outside() / "keep.txt", caseTwin / "VICTIM.TXT", otherDrive / folder() / "V.TXT"}) {
+        writeFile(target, "keep");
+        fs::remove_all(install());
+        writeFile(install() / "QBASIC.EXE", "q");
+        fs::create_symlink(target, install() / target.filename());
+        runWith("2", GetParam().failed);
+        EXPECT_EQ(readFile(target), "keep") << target;
+    }
+    fs::remove_all(caseTwin);
+}
+
+// Names Windows cannot hold, and entries that are no files: copied as they
+// are, or skipped and named, or named as a copy that failed (then nothing is
+// installed); never renamed, and no control character reaches the terminal.
+TEST_P(FilesUnderWine, NamesAreCopiedAsTheyAreOrNamed) {
+    const fs::path payload = ship_ / folder();
+    struct Case {
+        std::vector<std::string> names;
+        bool whole;
+        const char* shown;
+    };
+    const Case cases[] = {{{"dot.", "space "}, true, "Z:dot."},    {{"case", "CASE"}, false, "Z:case"},
+                          {{"esc\x1b[2J"}, false, "Z:esc?[2J"}, {{"bad\xff"}, false, "Z:bad"},
+                          {{"fifo", "null"}, true, "Z:null"}};
+    for (const Case& c : cases) {
+        fs::remove_all(install());
+        for (const std::string& name : c.names) {
+            if (name == "fifo") ASSERT_EQ(mkfifo((payload / name).c_str(), 0644), 0);
+            else if (name == "null") ASSERT_EQ(mknod((payload / name).c_str(), S_IFCHR | 0644, makedev(1, 3)), 0);
+            else writeFile(payload / name, name);
+        }
+        const std::string shown = runWith("1");
+        EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
+        EXPECT_EQ(fs::exists(install()), c.whole) << c.shown;
+        for (const std::string& name : c.names) {
+            if (c.whole && name != "fifo" && name != "null") {
+                EXPECT_EQ(readFile(install() / name), name);
+            }
+            fs::remove(payload / name);
+        }
+    }
+}
+
+// A folder deep in the install swapped back and forth with a link to a
+// folder outside while "2" runs (as another user could): nothing outside is
+// deleted, whatever the uninstall then says.
+TEST_P(FilesUnderWine, AFolderSwappedForALinkDuringTheUninstallNeverCostsOutside) {
+    fs::path deep = install();
+    for (int level = 0; level < 23; ++level) deep /= "d";
+    // Files of the same names inside and outside, so that a delete led
+    // outside would find something to delete.
+    for (int file = 0; file < 200; ++file) {
+        const std::string name = std::to_string(file) + ".dat";
+        writeFile(deep / name, "inside");
+        writeFile(outside() / name, "outside");
+    }
+    const auto kept = snapshot(outside());
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        const fs::path aside = deep.parent_path() / "aside";
+        std::error_code e;
+        for (int round = 0; round < 200000 && !done; ++round) {
+            fs::rename(deep, aside, e);
+            if (e) continue;
+            fs::create_directory_symlink(outside(), deep, e);
+            std::this_thread::yield();
+            fs::remove(deep, e);
+            fs::rename(aside, deep, e);
+        }
+    });
+    Terminal t(argv(), ship_.string(), WinePrefix::env());
+    EXPECT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
+    t.stillRunningAfter(500);
+    t.type("2");
+    for (int waited = 0; waited < slowMachineMs / 500 && t.output().find(GetParam().success) == std::string::npos &&
+                         t.output().find(GetParam().failed) == std::string::npos;
+         ++waited)
+        t.stillRunningAfter(500);
+    t.type("x");
+    t.wait(slowMachineMs);
+    done = true;
+    swapper.join();
+    EXPECT_EQ(snapshot(outside()), kept);
 }
 
 // A first copy killed half-way leaves no install, the next start removes its

@@ -2,6 +2,8 @@
 // Unix side: Unix links at and in the install folder, a ship folder on a
 // network share, a console of the program's own.
 
+#include <cstdlib>
+
 #include "tests/wine_harness.h"
 
 namespace tembrel {
@@ -25,6 +27,27 @@ TEST_P(InTheWild, UninstallNeverDeletesThroughAFolderLink) {
         EXPECT_EQ(snapshot(outside()), kept) << c.what;
         EXPECT_EQ(shown.find(GetParam().success), std::string::npos) << c.what;
     }
+}
+
+// Where drive C takes no new folder (as a locked-down school computer's),
+// the copy says why in Windows' own words. The tests run as root, whom only
+// an immutable folder stops.
+TEST_P(InTheWild, ADriveCThatTakesNoFolderShowsWhy) {
+    const std::string lock = "chattr +i '" + WinePrefix::driveC().string() + "' 2>/dev/null";
+    if (std::system(lock.c_str()) != 0) GTEST_SKIP() << "drive C cannot be made immutable here";
+    const std::string shown = runWith("1");
+    std::system(("chattr -i '" + WinePrefix::driveC().string() + "'").c_str());
+    EXPECT_NE(shown.find("ccess denied"), std::string::npos) << shown;
+}
+
+// With its input at an end (no key can ever come), the program ends as on
+// Esc rather than wait for ever.
+TEST_P(InTheWild, InputAtItsEndEndsTheProgram) {
+    std::string command = "cd '" + ship_.string() + "' && env";
+    for (const std::string& variable : WinePrefix::env()) command += " '" + variable + "'";
+    command += " timeout 200 " WINE " " + GetParam().exe + " </dev/null >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_FALSE(fs::exists(install()));
 }
 
 // Started by its share name, the program works in the share folder itself.

@@ -73,7 +73,7 @@ Start WindowsCommands::startProgram(const CommandLine& command) {
         break;
     }
     // Windows' own words for why it would not start, in its language.
-    console_.writeWide(path + L": " + reason(error) + L"\n", true);
+    console_.writeWide(path + L": " + reason(error, widen(command.name)) + L"\n", true);
     return Start::Failed;
 }
 

@@ -31,7 +31,8 @@ public:
         : folder_(folder), console_(console), texts_(texts) {}
 
     void clear() override { console_.clear(); }
-    int readKey() override { return console_.readKey(); }
+    // pause waits for a key pressed after its text shows.
+    int readKey() override { return console_.readKey(true); }
     void say(std::string_view text, std::string_view name, bool error) override;
     bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
     Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;

@@ -1,6 +1,7 @@
 // The console of the Windows platform: texts out, keys in, the window cleared.
 
 #include <conio.h>
+#include <cstdio>
 
 #include "platform/oem.h"
 #include "platform/windows/console.h"
@@ -107,8 +108,23 @@ void Console::clear() {
 
 // A function or arrow key comes as two codes, 0 or 224 and then the key's
 // own; the second is taken too, so that it is not the next key read.
-int Console::readKey() {
+int Console::readKey(bool fresh) {
+    constexpr int esc = 27;
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (in == nullptr || in == INVALID_HANDLE_VALUE) return esc;
+    if (!isConsole(in)) {
+        // Redirected input (a file, a pipe, the null device): its next byte
+        // is the key, as pause takes it. At its end no key can ever come,
+        // which counts as Esc, so the launcher ends rather than waits.
+        char byte;
+        DWORD read = 0;
+        return ReadFile(in, &byte, 1, &read, nullptr) && read == 1 ? static_cast<unsigned char>(byte) : esc;
+    }
+    // Keys typed ahead, or a held key repeating, must not answer a wait that
+    // was not yet on the screen (FlushConsoleInputBuffer, Windows 2000 on).
+    if (fresh) FlushConsoleInputBuffer(in);
     const int code = _getch();
+    if (code == EOF) return esc;
     if (code != 0 && code != 224) return code;
     _getch();
     return 224;

@@ -36,8 +36,10 @@ public:
     // redirected output gets a form feed.
     void clear();
 
-    // Waits for one keystroke, without echo, and returns its console code.
-    int readKey();
+    // Waits for one keystroke, without echo, and returns its console code;
+    // `fresh` drops the keys typed before the wait first. Where no key can
+    // be read (no console, redirected input at its end) the answer is Esc.
+    int readKey(bool fresh = false);
 
     // True when no other program shares the console: the launcher got a
     // console window of its own (a double-click), which closes as it ends.

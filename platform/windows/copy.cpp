@@ -1,6 +1,9 @@
 // The Windows interpreter's xcopy: the folder's files and subfolders, hidden
 // and system files and empty folders included, one folder at a time from an
-// explicit stack, so that no depth runs the program out of stack.
+// explicit stack, so that no depth runs the program out of stack. Each entry
+// is opened relative to its folder's open handle as what it is, and each
+// copy is made relative to the open destination folder as a new name, so a
+// link put in place of a name is never followed, read or written through.
 
 #include <windows.h>
 
@@ -9,6 +12,7 @@
 
 #include "platform/windows/commands.h"
 #include "platform/windows/errors.h"
+#include "platform/windows/nt.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
 #include "platform/windows/wine.h"
@@ -23,10 +27,48 @@ bool isFolder(const std::wstring& path) {
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Makes the folder; 0 where it is there as a folder afterwards. The error
+// is read before anything else is asked, so a folder that may not be made
+// shows Windows' "Access is denied." rather than what a later test left.
+DWORD createFolder(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    const DWORD error = GetLastError();
+    return isFolder(path) ? 0 : error;
+}
+
+// Copies the open file's data into the new file, then its time last
+// written and the attributes kept. Returns 0 or the error.
+DWORD copyData(HANDLE from, HANDLE to, std::vector<char>& buffer) {
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return GetLastError();
+        if (read == 0) return 0;
+        for (DWORD done = 0; done < read;) {
+            DWORD written = 0;
+            if (!WriteFile(to, buffer.data() + done, read - done, &written, nullptr)) return GetLastError();
+            done += written;
+        }
+    }
+}
+
+// Hidden and system stay, as with /h; read-only goes, as xcopy drops it
+// without /k, so that the install can be deleted again.
+DWORD copiedAttributes(DWORD attributes) {
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
+}
+
+wchar_t upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+std::wstring upperCase(std::wstring name) {
+    for (wchar_t& c : name) c = upper(c);
+    return name;
+}
+
 class Copier {
 public:
     Copier(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show)
-        : source_(source), dest_(dest), texts_(texts), show_(show), links_(source) {
+        : source_(source), dest_(dest), texts_(texts), show_(show), buffer_(1 << 20) {
         // Names are listed as xcopy lists a relative source: the drive, then
         // the name inside the folder copied ("C:sub\file.txt").
         shownStart_ = driveOf(source_);
@@ -49,6 +91,14 @@ public:
     }
 
 private:
+    // A folder to copy: the source and destination folders held open, the
+    // name inside the folder copied ("" or ending in "\"), and under Wine
+    // the source's and destination's real names.
+    struct Pending {
+        Handle from, to;
+        std::wstring name, fromReal, toReal;
+    };
+
     void fail(std::wstring line) {
         ok_ = false;
         show_(line, true);
@@ -66,8 +116,8 @@ private:
         for (std::size_t at = volumeEnd(dest_); at <= dest_.size(); ++at) {
             if (at < dest_.size() && dest_[at] != L'\\') continue;
             const std::wstring part = dest_.substr(0, at);
-            if (CreateDirectoryW(part.c_str(), nullptr) || isFolder(part)) continue;
-            const DWORD error = GetLastError();
+            const DWORD error = createFolder(part);
+            if (error == 0) continue;
             late_.push_back(textOf(texts_.cannotCreateFolder, {shownPath(part), reason(error)}));
             return false;
         }
@@ -77,30 +127,146 @@ private:
     // Each folder's files, then its subfolders one after the other, each
     // with all it holds: the order xcopy copies in.
     void copyTree() {
-        std::vector<std::wstring> pending{L""};  // folders left, relative, each ending in "\" but the first
+        std::vector<Pending> pending(1);
+        if (!openTops(pending.back())) return;
         std::vector<Entry> entries;
         while (!pending.empty()) {
-            const std::wstring folder = std::move(pending.back());
+            Pending folder = std::move(pending.back());
             pending.pop_back();
-            const DWORD error = listFolder(join(source_, folder), entries);
+            const DWORD error = listOpen(folder.from.get(), entries);
             if (error != 0) {
-                const std::wstring shown = folder.empty() ? shownPath(source_) : shownStart_ + folder;
+                const std::wstring shown =
+                    folder.name.empty() ? shownPath(source_) : shownStart_ + shownName(folder.name);
                 fail(textOf(texts_.skipped, {shown, entries.empty() ? reason(error) : textOf(texts_.readIncomplete)}));
             }
             const std::size_t subfolders = pending.size();
+            std::vector<std::wstring> made;  // this folder's names, in upper case
             for (const Entry& entry : entries) {
-                const std::wstring name = folder + entry.name;
+                const std::wstring shown = shownStart_ + shownName(folder.name + entry.name);
                 if (entry.isLink()) {
-                    show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
-                } else if (!entry.isFolder()) {
-                    copyFile(name, entry.attributes);
-                } else if (makeFolder(name)) {
-                    pending.push_back(name + L"\\");
+                    show_(textOf(texts_.skipped, {shown, textOf(texts_.linkNotFollowed)}), true);
+                    continue;
                 }
+                // Two names that differ only in case are one name on
+                // Windows: the second would overwrite the first. A name
+                // that Windows cannot hold would be copied under another.
+                const std::wstring key = upperCase(entry.name);
+                if (std::find(made.begin(), made.end(), key) != made.end() || unrepresentable(entry.name)) {
+                    const DWORD why = unrepresentable(entry.name) ? ERROR_INVALID_NAME : ERROR_FILE_EXISTS;
+                    fail(textOf(texts_.cannotCopyFile, {shown, reason(why)}));
+                    continue;
+                }
+                made.push_back(key);
+                copyEntry(folder, entry, shown, pending);
             }
             // Taken from the back: the first subfolder goes first.
             std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(subfolders), pending.end());
         }
+    }
+
+    // The folder copied and the destination, open; the destination must be
+    // the folder just made or found, not a link put in its place.
+    bool openTops(Pending& top) {
+        DWORD error = openFolder(source_, Access::Read, false, top.from);
+        if (error != 0) {
+            fail(textOf(texts_.skipped, {shownPath(source_), reason(error)}));
+            return false;
+        }
+        top.fromReal = startName(top.from.get());
+        error = openFolder(dest_, Access::Write, true, top.to);
+        Described described;
+        if (error == 0) error = describe(top.to.get(), described);
+        top.toReal = L"\\??\\" + shownPath(dest_);
+        if (error == 0 && (!described.entry.isFolder() || described.entry.isLink() ||
+                           !whereItsNameSays(top.to.get(), top.toReal)))
+            error = ERROR_ALREADY_EXISTS;
+        if (error == 0) return true;
+        fail(textOf(texts_.cannotCreateFolder, {shownPath(dest_), reason(error)}));
+        return false;
+    }
+
+    // One entry, opened as itself: a link (one put in place of the name
+    // too) is skipped, a device or pipe is skipped, a folder is made and
+    // waits its turn, a file is copied.
+    void copyEntry(Pending& folder, const Entry& entry, const std::wstring& shown, std::vector<Pending>& pending) {
+        Pending child;
+        child.name = folder.name + entry.name;
+        child.fromReal = folder.fromReal + L"\\" + entry.name;
+        DWORD error = openIn(folder.from.get(), entry.name, Access::Read, child.from);
+        // Only a file on a disk holds data to copy: a device would never
+        // end, a pipe or socket waits for a writer.
+        if (error == 0 && GetFileType(child.from.get()) != FILE_TYPE_DISK) {
+            show_(textOf(texts_.skipped, {shown, reason(ERROR_NOT_SUPPORTED)}), true);
+            return;
+        }
+        Described described;
+        if (error == 0) error = describe(child.from.get(), described);
+        if (error != 0) {
+            fail(textOf(texts_.cannotCopyFile, {shown, reason(error)}));
+            return;
+        }
+        if (described.entry.isLink() || !whereItsNameSays(child.from.get(), child.fromReal)) {
+            show_(textOf(texts_.skipped, {shown, textOf(texts_.linkNotFollowed)}), true);
+            return;
+        }
+        if (described.entry.isFolder()) {
+            child.toReal = folder.toReal + L"\\" + entry.name;
+            error = makeFolder(folder.to.get(), entry.name, child.to, child.toReal);
+            if (error != 0) {
+                fail(textOf(texts_.cannotCreateFolder, {shownPath(join(dest_, child.name)), reason(error)}));
+                return;
+            }
+            child.name += L"\\";
+            pending.push_back(std::move(child));
+            return;
+        }
+        std::wstring toReal = folder.toReal + L"\\" + entry.name;
+        Handle to;
+        error = makeFile(folder.to.get(), entry.name, to, toReal);
+        if (error == 0) error = copyData(child.from.get(), to.get(), buffer_);
+        if (error == 0) error = setAttributes(to.get(), copiedAttributes(described.entry.attributes), &described.written);
+        if (error != 0) {
+            if (to) markDeleted(to.get());  // no half a file
+            fail(textOf(texts_.cannotCopyFile, {shown, reason(error)}));
+            return;
+        }
+        ++copied_;
+        show_(shown + L"\n", false);
+    }
+
+    // The new folder in the open destination folder, or the folder of that
+    // name an earlier copy made; never a link in its place.
+    static DWORD makeFolder(HANDLE in, const std::wstring& name, Handle& out, std::wstring& real) {
+        DWORD error = createIn(in, name, true, out);
+        if (error != ERROR_FILE_EXISTS) return error == 0 && !whereItsNameSays(out.get(), real) ? ERROR_FILE_EXISTS : error;
+        error = openIn(in, name, Access::Write, out);
+        Described described;
+        if (error == 0) error = describe(out.get(), described);
+        if (error != 0) return error;
+        const bool folder = described.entry.isFolder() && !described.entry.isLink();
+        return folder && whereItsNameSays(out.get(), real) ? 0 : ERROR_FILE_EXISTS;
+    }
+
+    // The new file in the open destination folder. A file an earlier copy
+    // left there (read-only, say) is deleted first, by its own handle, where
+    // it is a plain file of one name; anything else there stays and the
+    // copy of this file fails.
+    static DWORD makeFile(HANDLE in, const std::wstring& name, Handle& out, std::wstring& real) {
+        DWORD error = createIn(in, name, false, out);
+        if (error != ERROR_FILE_EXISTS) return error;
+        Handle old;
+        error = openIn(in, name, Access::Remove, old);
+        Described described;
+        if (error == 0) error = describe(old.get(), described);
+        if (error != 0) return error;
+        const Entry& entry = described.entry;
+        if (entry.isFolder() || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || described.links != 1 ||
+            !whereItsNameSays(old.get(), real))
+            return ERROR_FILE_EXISTS;
+        if (entry.attributes & FILE_ATTRIBUTE_READONLY) setAttributes(old.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
+        if ((error = markDeleted(old.get())) != 0) return error;
+        old.reset();
+        return createIn(in, name, false, out);
     }
 
     static std::wstring join(const std::wstring& root, const std::wstring& relative) {
@@ -108,71 +274,10 @@ private:
         return inFolder(root, relative.ends_with(L'\\') ? relative.substr(0, relative.size() - 1) : relative);
     }
 
-    bool makeFolder(const std::wstring& name) {
-        const std::wstring path = join(dest_, name);
-        if (CreateDirectoryW(path.c_str(), nullptr) || isFolder(path)) return true;
-        const DWORD error = GetLastError();
-        fail(textOf(texts_.cannotCreateFolder, {shownPath(path), reason(error)}));
-        return false;
-    }
-
-    void copyFile(const std::wstring& name, DWORD attributes) {
-        const std::wstring from = join(source_, name), to = join(dest_, name);
-        const DWORD error = copyChecked(from, to, attributes);
-        if (error == linkFound) {
-            show_(textOf(texts_.skipped, {shownStart_ + name, textOf(texts_.linkNotFollowed)}), true);
-        } else if (error != 0) {
-            fail(textOf(texts_.cannotCopyFile, {shownStart_ + name, reason(error)}));
-        } else {
-            ++copied_;
-            show_(shownStart_ + name + L"\n", false);
-        }
-    }
-
-    // Hidden and system stay, as with /h; read-only goes, as xcopy drops it
-    // without /k, so that the install can be deleted again.
-    static DWORD copiedAttributes(DWORD attributes) {
-        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
-    }
-
-    static constexpr DWORD linkFound = 0xffffffff;
-
-    // Returns 0 or the error.
-    static DWORD copyNamed(const std::wstring& from, const std::wstring& to, DWORD attributes) {
-        BOOL copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
-        // A file left by an earlier copy may be read-only or hidden, which
-        // CopyFile will not overwrite.
-        if (!copied && GetLastError() == ERROR_ACCESS_DENIED && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
-            copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
-        if (!copied) return GetLastError();
-        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(to.c_str(), copiedAttributes(attributes));
-        return 0;
-    }
-
-    // Wine's file links (quirk 2 of wine.h) are told apart first, by the
-    // name Wine keeps for the open file; the file stays open, shared for
-    // reading only, while the copy Windows makes runs, so that it cannot be
-    // swapped for a link meanwhile. Elsewhere this is the copy alone. Returns
-    // 0, the error, or linkFound.
-    DWORD copyChecked(const std::wstring& from, const std::wstring& to, DWORD attributes) {
-        if (!underWine()) return copyNamed(from, to, attributes);
-        HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (in == INVALID_HANDLE_VALUE) return GetLastError();
-        DWORD error = 0;
-        if (links_.leadsElsewhere(from, error, in)) {
-            if (error == 0) error = linkFound;
-        } else {
-            error = copyNamed(from, to, attributes);
-        }
-        CloseHandle(in);
-        return error;
-    }
-
     const std::wstring source_, dest_;
     const CommandTexts& texts_;
     const ShowLine& show_;
-    HiddenLinks links_;
+    std::vector<char> buffer_;
     std::wstring shownStart_;
     std::vector<std::wstring> late_;  // after the count line
     int copied_ = 0;

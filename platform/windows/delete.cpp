@@ -2,11 +2,18 @@
 // given: a link is removed as a link and never entered, and where it cannot
 // be removed, nothing is deleted through it.
 //
-// Deep trees: Wine turns every path it opens into the real path of the file,
-// one lookup per folder on the way, which makes each open cost the square of
-// its depth (a 2,000-deep folder takes a tenth of a second to open). So a
+// Each entry is opened relative to its folder's open handle as what it is
+// (a reparse point as itself), checked, and deleted by that same handle, so
+// nothing put in place of a name between the listing and the delete is ever
+// acted on. Each folder stays open, not to be deleted or renamed by others,
+// while its entries are handled, and goes by its own handle at the end.
+//
+// Deep trees under Wine: wineserver works out the real path of every file
+// it opens, even one opened relative to a folder, one lookup per folder on
+// the way, which makes each open cost the square of its depth. So there a
 // folder deeper than a few dozen levels below the folder being emptied is
-// first moved up into it, and the walk goes on from there with short paths.
+// first moved up into it, by its own handle, and the walk goes on from there
+// with short paths.
 
 #include <windows.h>
 
@@ -15,6 +22,7 @@
 
 #include "platform/windows/commands.h"
 #include "platform/windows/errors.h"
+#include "platform/windows/nt.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
 #include "platform/windows/wine.h"
@@ -23,7 +31,7 @@ namespace tembrel {
 
 namespace {
 
-constexpr int hoistBelow = 24;  // levels below the top before a folder moves up
+constexpr int hoistBelow = 24;  // levels below the top before a folder moves up, under Wine
 
 bool mayPass(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
@@ -33,7 +41,7 @@ bool mayPass(DWORD error) {
 class Remover {
 public:
     Remover(const std::wstring& root, bool folders, const CommandTexts& texts)
-        : root_(root), folders_(folders), texts_(texts), links_(root) {}
+        : root_(root), folders_(folders), texts_(texts) {}
 
     // One walk through the folder: removes the files, and with `folders` the
     // folders and the top folder too. False when something is left.
@@ -43,7 +51,8 @@ public:
         found = 0;
         ok_ = true;
         names_.assign(1, {0, shownPath(root_)});
-        std::vector<Folder> stack{{root_, 0, 0, 0, false, false}};
+        std::vector<Folder> stack(1);
+        if (!openTop(stack.back())) return false;
         std::vector<Entry> entries;
         while (!stack.empty()) {
             if (stack.back().expanded) {
@@ -51,30 +60,17 @@ public:
                 continue;
             }
             stack.back().expanded = true;
-            const Folder folder = stack.back();
             const std::size_t at = stack.size() - 1;
-            const DWORD error = listFolder(folder.path, entries);
+            const DWORD error = listOpen(stack[at].handle.get(), entries);
             if (error != 0) {
                 const std::wstring why = entries.empty() ? reason(error) : textOf(texts_.readIncomplete);
-                failed(stack[at], shown(folder.name), why, error);
+                failed(stack[at], shown(stack[at].name), why, error);
             }
             const std::size_t subfolders = stack.size();
             for (const Entry& entry : entries) {
-                const std::wstring path = inFolder(folder.path, entry.name);
-                names_.push_back({folder.name, entry.name});
-                const std::size_t name = names_.size() - 1;
+                names_.push_back({stack[at].name, entry.name});
                 if (!entry.isFolder()) ++found;
-                if (entry.isLink()) {
-                    // del leaves folders alone, so a folder link too.
-                    if (!folders_ && entry.isFolder()) continue;
-                    const DWORD removed = removeLink(path, entry.attributes);
-                    if (removed != 0) failed(stack[at], shown(name), linkReason(removed), removed);
-                } else if (entry.isFolder()) {
-                    stack.push_back({path, name, at, folder.depth + 1, false, false});
-                    if (folder.depth + 1 > hoistBelow) hoist(stack.back());
-                } else {
-                    removeFile(stack[at], path, name, entry.attributes);
-                }
+                handle(stack, at, entry, names_.size() - 1);
             }
             // Taken from the back: the first subfolder goes first.
             std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(subfolders), stack.end());
@@ -88,12 +84,13 @@ public:
 
 private:
     struct Folder {
-        std::wstring path;
-        std::size_t name;    // in names_
-        std::size_t parent;  // in the stack
-        int depth;           // below the top, or below where it was moved to
-        bool expanded;
-        bool failed;  // something in it is left
+        Handle handle;
+        std::wstring real;   // under Wine, the name the system keeps for it
+        std::size_t name = 0;    // in names_
+        std::size_t parent = 0;  // in the stack
+        int depth = 0;           // below the top, or below where it was moved to
+        bool expanded = false;
+        bool failed = false;  // something in it is left
     };
     struct Name {
         std::size_t parent;
@@ -104,7 +101,7 @@ private:
         std::vector<const std::wstring*> parts;
         for (; name != 0; name = names_[name].parent) parts.push_back(&names_[name].name);
         std::wstring path = names_[0].name;
-        for (auto part = parts.rbegin(); part != parts.rend(); ++part) path += L"\\" + **part;
+        for (auto part = parts.rbegin(); part != parts.rend(); ++part) path += L"\\" + shownName(**part);
         return path;
     }
 
@@ -119,61 +116,114 @@ private:
         if (mayPass(error)) passing = true;
     }
 
-    void removeFile(Folder& folder, const std::wstring& path, std::size_t name, DWORD attributes) {
-        DWORD error = 0;
-        if (links_.leadsElsewhere(path, error)) {
-            failed(folder, shown(name), error ? reason(error) : textOf(texts_.linkNotRemovable), error);
+    // The folder itself, opened as what it is now: a link put in its place
+    // since it was looked at is never entered.
+    bool openTop(Folder& top) {
+        DWORD error = openFolder(root_, Access::Remove, true, top.handle);
+        Described described;
+        if (error == 0) error = describe(top.handle.get(), described);
+        if (error == 0 && described.entry.isFolder() && !described.entry.isLink()) {
+            top.real = L"\\??\\" + shownPath(root_);
+            if (whereItsNameSays(top.handle.get(), top.real)) return true;
+        }
+        failed(top, names_[0].name, error != 0 ? reason(error) : textOf(texts_.linkNotFollowed), error);
+        return false;
+    }
+
+    // One entry of the folder stack[at], opened as itself and checked: a
+    // link goes as a link, a folder is held open for its turn, a file goes.
+    void handle(std::vector<Folder>& stack, std::size_t at, const Entry& listed, std::size_t name) {
+        Folder child;
+        DWORD error = openIn(stack[at].handle.get(), listed.name, Access::Remove, child.handle);
+        Described described;
+        if (error == 0) error = describe(child.handle.get(), described);
+        if (error != 0) {
+            // Gone since the listing: nothing to delete.
+            if (error != ERROR_FILE_NOT_FOUND) failed(stack[at], shown(name), reason(error), error);
             return;
         }
-        constexpr DWORD guarded = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        if (attributes & guarded) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str())) {
-            error = GetLastError();
-            failed(folder, shown(name), reason(error), error);
+        const Entry& entry = described.entry;
+        child.real = stack[at].real + L"\\" + listed.name;
+        if (listed.isLink() || entry.isLink() || !whereItsNameSays(child.handle.get(), child.real)) {
+            // del leaves folders alone, so a folder link too.
+            if (!folders_ && (listed.isFolder() || entry.isFolder())) return;
+            const DWORD removed = removeLink(child.handle.get());
+            if (removed != 0) failed(stack[at], shown(name), linkReason(removed), removed);
+        } else if (entry.isFolder()) {
+            child.name = name;
+            child.parent = at;
+            child.depth = stack[at].depth + 1;
+            if (child.depth > hoistBelow && underWine()) hoist(stack.front(), child);
+            stack.push_back(std::move(child));
+        } else {
+            // The read-only mark of a file with other names (hard links) is
+            // theirs too: it stays, and such a file stays with it.
+            if ((entry.attributes & FILE_ATTRIBUTE_READONLY) && described.links == 1)
+                setAttributes(child.handle.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
+            error = markDeleted(child.handle.get());
+            if (error != 0) failed(stack[at], shown(name), reason(error), error);
         }
     }
 
-    // Moves the folder up into the top folder, under a name of its own.
-    void hoist(Folder& folder) {
+    // Moves the folder, checked and open, up into the top folder under a
+    // name of its own; where it cannot move, it stays where it is.
+    void hoist(const Folder& top, Folder& folder) {
         for (int tries = 0; tries < 100; ++tries) {
-            const std::wstring path = inFolder(root_, L"~" + decimal(++hoisted_));
-            if (MoveFileW(folder.path.c_str(), path.c_str())) {
-                folder.path = path;
+            const std::wstring name = L"~" + decimal(++hoisted_);
+            const DWORD error = moveInto(folder.handle.get(), top.handle.get(), name);
+            if (error == 0) {
+                folder.real = systemName(folder.handle.get());
                 folder.depth = 0;
                 return;
             }
-            const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return;  // stays where it is
+            if (error != ERROR_ALREADY_EXISTS) return;
         }
     }
 
-    // All in the folder is done: the folder itself goes (with rd).
+    // All in the folder is done: the folder itself goes (with rd), by its
+    // own handle, which closes here.
     void finish(std::vector<Folder>& stack) {
         Folder folder = std::move(stack.back());
         stack.pop_back();
         if (folders_) {
-            const DWORD attributes = GetFileAttributesW(folder.path.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-                SetFileAttributesW(folder.path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-            if (!RemoveDirectoryW(folder.path.c_str())) {
-                const DWORD error = GetLastError();
+            Described described;
+            if (describe(folder.handle.get(), described) == 0 && (described.entry.attributes & FILE_ATTRIBUTE_READONLY))
+                setAttributes(folder.handle.get(), described.entry.attributes & ~FILE_ATTRIBUTE_READONLY);
+            const DWORD error = markDeleted(folder.handle.get());
+            if (error != 0) {
                 // A folder that still holds what could not go says nothing more.
                 if (!folder.failed) failed(folder, shown(folder.name), reason(error), error);
                 folder.failed = true;
                 ok_ = false;
             }
         }
+        folder.handle.reset();
         if (folder.failed && !stack.empty()) stack[folder.parent].failed = true;
     }
 
     const std::wstring root_;
     const bool folders_;
     const CommandTexts& texts_;
-    HiddenLinks links_;
     std::vector<Name> names_;
     int hoisted_ = 0;
     bool ok_ = true;
 };
+
+// A folder that another program holds open (Explorer showing it, on
+// Windows XP to 8.1) is only marked for deletion when it is removed: it goes
+// with the last handle, and until then its name is taken, so a new install
+// there fails. True once the name is free, waiting until `limit` ms after
+// `start` at most.
+bool goneWithin(const std::wstring& path, DWORD start, DWORD limit) {
+    for (;;) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        }
+        if (GetTickCount() - start >= limit) return false;
+        Sleep(50);
+    }
+}
 
 void showAll(const std::vector<std::wstring>& lines, const ShowLine& show) {
     for (const std::wstring& line : lines) show(line, true);
@@ -219,7 +269,10 @@ bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const S
         return false;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        const DWORD error = removeLink(root, attributes);
+        Handle link;
+        DWORD error = openFolder(root, Access::Remove, true, link);
+        if (error == 0) error = removeLink(link.get());
+        link.reset();
         if (error != 0) {
             const std::wstring why = error == ERROR_NOT_SUPPORTED ? textOf(texts.linkNotRemovable) : reason(error);
             show(textOf(texts.cannotRemove, {shownPath(root), why}), true);
@@ -237,6 +290,10 @@ bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const S
         done = remover.run();
     }
     showAll(remover.errors, show);
+    if (done && !goneWithin(root, start, 2000)) {
+        show(textOf(texts.cannotRemove, {shownPath(root), reason(ERROR_DELETE_PENDING)}), true);
+        return false;
+    }
     return done;
 }
 

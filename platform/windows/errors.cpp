@@ -23,7 +23,10 @@ std::wstring decimal(unsigned long number) {
     return digits;
 }
 
-std::wstring reason(DWORD error) {
+std::wstring reason(DWORD error, std::wstring_view name) {
+    // The inserts are left as "%1" (FORMAT_MESSAGE_IGNORE_INSERTS) and the
+    // first filled in here: a text such as 193's "%1 is not a valid Win32
+    // application." names the file, and no insert can read past what is given.
     wchar_t buffer[512];
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
                              512, nullptr);
@@ -32,6 +35,7 @@ std::wstring reason(DWORD error) {
     std::wstring text(buffer, n);
     std::replace(text.begin(), text.end(), L'\r', L' ');
     std::replace(text.begin(), text.end(), L'\n', L' ');
+    if (const std::size_t at = text.find(L"%1"); at != std::wstring::npos && !name.empty()) text.replace(at, 2, name);
     return text;
 }
 

@@ -18,7 +18,8 @@ std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_vie
 std::wstring decimal(unsigned long number);
 
 // The system's own words for an error code, in the system's language, on one
-// line; "error N" where it has none.
-std::wstring reason(DWORD error);
+// line, its "%1" filled in with `name` where given; "error N" where it has
+// none.
+std::wstring reason(DWORD error, std::wstring_view name = {});
 
 }  // namespace tembrel

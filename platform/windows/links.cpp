@@ -6,26 +6,31 @@
 
 #include <windows.h>
 
+#include "platform/windows/nt.h"
 #include "platform/windows/walk.h"
 #include "platform/windows/wine.h"
 
 namespace tembrel {
 
-DWORD removeLink(const std::wstring& path, DWORD attributes) {
+DWORD removeLink(HANDLE link) {
     // Quirk 3 of wine.h: under Wine removing a Unix link removes what it
     // leads to.
     if (underWine()) return ERROR_NOT_SUPPORTED;
-    // RemoveDirectory on a junction or folder link removes the link, never
-    // its target; DeleteFile on a file link removes the link.
-    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
-                                                                 : DeleteFileW(path.c_str());
-    return removed ? 0 : GetLastError();
+    Described described;
+    if (const DWORD error = describe(link, described)) return error;
+    if (!described.entry.isLink()) return ERROR_NOT_SUPPORTED;
+    // Opened as a reparse point, the handle is the link's own: its
+    // read-only mark and its deletion are the link's, never the target's.
+    if (described.entry.attributes & FILE_ATTRIBUTE_READONLY)
+        setAttributes(link, described.entry.attributes & ~FILE_ATTRIBUTE_READONLY);
+    return markDeleted(link);
 }
 
 bool removeReparsePoints(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    return removeLink(path, attributes) == 0;
+    Handle link;
+    return openFolder(path, Access::Remove, true, link) == 0 && removeLink(link.get()) == 0;
 }
 
 }  // namespace tembrel

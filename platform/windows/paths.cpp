@@ -89,6 +89,17 @@ void addNames(std::vector<std::wstring_view>& names, std::wstring_view rest) {
 }  // namespace
 
 std::wstring folderOfProgram(std::wstring_view programPath) {
+    // "\\.\" names a device as "\\?\" does: a drive or a share behind
+    // either has a plain form; a volume by its GUID, a disk or any other
+    // device does not.
+    std::wstring device;
+    if (startsWith(programPath, L"\\\\.\\")) {
+        device = std::wstring(longDrive) + std::wstring(programPath.substr(longDrive.size()));
+        programPath = device;
+    }
+    if (startsWith(programPath, longDrive) && !startsWith(programPath, longUnc) &&
+        !hasDrive(programPath.substr(longDrive.size())))
+        return {};
     std::wstring path = plainForm(programPath);
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) return L".";

@@ -15,7 +15,9 @@ namespace tembrel {
 
 // The folder a program file lies in, as a full path: "C:\" for a program in a
 // drive's root, and "\\server\share\..." for the long forms "\\?\C:\..." and
-// "\\?\UNC\server\share\..." and for Wine's "UNC\server\share\...".
+// "\\?\UNC\server\share\..." and for Wine's "UNC\server\share\..."; the
+// device forms "\\.\C:\..." and "\\.\UNC\..." likewise. Empty for a device
+// path without a drive or share ("\\?\Volume{...}\...", "\\.\PhysicalDrive0").
 std::wstring folderOfProgram(std::wstring_view programPath);
 
 // `path` taken from the folder `folder` (a full path), as a full path: "..",

@@ -13,6 +13,7 @@
 #include "platform/staging.h"
 #include "platform/windows/commands.h"
 #include "platform/windows/console.h"
+#include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
 
@@ -20,28 +21,38 @@ namespace tembrel {
 
 namespace {
 
-// Ctrl+C and Ctrl+Break belong to the program that runs at the time, which
-// shares the console and handles them itself; the launcher waits for it and
-// ends as always. At the menu the key read takes Ctrl+C as a key. Unlike
-// ignoring the events outright, a handler is not passed on to the programs.
-// The console closed, the user logging off, Windows shutting down: a first
-// copy under way removes its staging folder first.
-BOOL WINAPI leaveInterruptsToTheProgram(DWORD event) {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+// The console closed, the user logging off, Windows shutting down, or a
+// Ctrl+C or Ctrl+Break that no running program takes (the handler around a
+// program's run takes those first): a first copy under way removes its
+// staging folder, and then Windows' own handler ends the launcher.
+BOOL WINAPI removeStagingFirst(DWORD) {
     stopStagedCopy();
     return FALSE;
 }
 
 // The payload and the emulator starter lie beside the program, whatever
 // folder it was started from (a shortcut, the Run dialog, another prompt).
-std::wstring programFolder() {
+std::wstring programPath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return L".";
-        if (n < path.size()) return folderOfProgram(std::wstring_view(path.data(), n));
+        if (n == 0) return L".\\";
+        if (n < path.size()) return std::wstring(path.data(), n);
         path.resize(path.size() * 2);
     }
+}
+
+// A process's current folder cannot be removed while the process runs, so
+// one inside the install (a shortcut's "Start in", a batch file there) would
+// fail every uninstall. The launcher's own folder is used instead, or the
+// Windows folder where that does not fit SetCurrentDirectory's MAX_PATH
+// limit (two characters kept for the closing backslash and the null).
+// Relative names never rely on it: the platform works in full paths.
+void leaveTheCurrentFolder(const std::wstring& ownFolder) {
+    if (ownFolder.size() + 2 <= MAX_PATH && SetCurrentDirectoryW(ownFolder.c_str())) return;
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(windows);
 }
 
 // What a file is, whatever name or link leads to it.
@@ -65,9 +76,9 @@ bool identify(const std::wstring& fullPath, Identity& identity) {
 
 class WindowsPlatform final : public Platform {
 public:
-    explicit WindowsPlatform(const CommandTexts& texts)
-        : texts_(texts), folder_(programFolder()), commands_(folder_, console_, texts) {
-        SetConsoleCtrlHandler(leaveInterruptsToTheProgram, TRUE);
+    WindowsPlatform(const CommandTexts& texts, const std::wstring& folder)
+        : texts_(texts), folder_(folder), commands_(folder_, console_, texts) {
+        leaveTheCurrentFolder(folder_);
     }
 
     void write(std::string_view text) override { console_.write(text); }
@@ -135,7 +146,16 @@ private:
 // The programs ignore their arguments.
 int platformMain(const ProgramInfo&, const CommandTexts& texts, int, char**,
                  const std::function<int(Platform&)>& launcher) {
-    WindowsPlatform platform(texts);
+    // A program started by a device path with no drive or share in it
+    // ("\\?\Volume{...}\...") has no folder that the commands can name.
+    const std::wstring program = programPath();
+    const std::wstring folder = folderOfProgram(program);
+    if (folder.empty()) {
+        Console().writeWide(program + L": " + reason(ERROR_BAD_PATHNAME) + L"\n", true);
+        return 1;
+    }
+    SetConsoleCtrlHandler(removeStagingFirst, TRUE);
+    WindowsPlatform platform(texts, folder);
     const int status = launcher(platform);
     platform.keepMessageReadable();
     return status;

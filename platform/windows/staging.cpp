@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/windows/commands.h"
+#include "platform/windows/nt.h"
 #include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
@@ -119,7 +120,8 @@ void WindowsCommands::endStaging(std::string_view) {
 std::vector<std::string> WindowsCommands::namesIn(std::string_view folder) {
     std::vector<Entry> entries;
     std::vector<std::string> names;
-    listFolder(longPath(folder), entries);
+    Handle open;
+    if (openFolder(longPath(folder), Access::Read, false, open) == 0) listOpen(open.get(), entries);
     for (const Entry& entry : entries) {
         std::string name;
         for (const wchar_t c : entry.name) name += c < 0x80 ? static_cast<char>(c) : '?';

@@ -1,5 +1,5 @@
-// Folder walks on the Windows platform: folder listings in NTFS order, the
-// entries' kinds, and links at a path removed as links (links.cpp).
+// Folder walks on the Windows platform: entries in NTFS order, their kinds,
+// names as listings show them, and links removed as links (links.cpp).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,10 @@
 #include <vector>
 
 namespace tembrel {
+
+// A name as the listings show it: each control character a '?', so that no
+// name can move the cursor or clear the screen.
+std::wstring shownName(std::wstring_view name);
 
 // The entry `name` in the folder; a drive's root ends in "\" already.
 std::wstring inFolder(const std::wstring& folder, std::wstring_view name);
@@ -28,16 +32,14 @@ struct Entry {
     bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
-// The folder's entries, without "." and "..", in the order NTFS keeps them
-// (names compared in upper case), whatever the file system's own order.
-// Returns 0, or the error that stopped the listing (the entries read so far
-// are kept).
-DWORD listFolder(const std::wstring& folder, std::vector<Entry>& entries);
+// Sorts entries in the order NTFS keeps them: names compared in upper case.
+void sortInNtfsOrder(std::vector<Entry>& entries);
 
-// Removes a link (a reparse point) as a link, never what it leads to.
-// Returns 0 or the error; ERROR_NOT_SUPPORTED where links are never removed
-// (under Wine, wine.h).
-DWORD removeLink(const std::wstring& path, DWORD attributes);
+// Removes the link (a reparse point) open as `link`, as a link, never what
+// it leads to; its own read-only mark is cleared first. Returns 0 or the
+// error; ERROR_NOT_SUPPORTED where links are never removed (under Wine,
+// wine.h) or where it is no link.
+DWORD removeLink(HANDLE link);
 
 // Removes a reparse point at the path, as a link; false when it could not be
 // removed. The deletes deal with the links inside the folder.

@@ -4,19 +4,22 @@
 //
 //  1. A Unix link to a folder shows as a reparse point without a kind: it is
 //     taken for a link like any junction (walk.h, Entry::isLink).
-//  2. A Unix link to a file shows as a plain file, and opening, copying or
-//     deleting it reaches the file it points to. Only the name Wine keeps for
-//     an open file, which is the target's, tells it apart (HiddenLinks
-//     below). The copy checks each file's name first and then copies it with
-//     CopyFileW as on Windows (copy.cpp); the delete leaves such a file and
-//     names it (delete.cpp).
-//  3. DeleteFileW on a file link deletes the file it points to, and
-//     RemoveDirectoryW on a link to an empty folder removes that folder: no
-//     link is ever removed under Wine (removeLink, links.cpp), so one in the
-//     install folder is left, named, and the failure screen shows.
-//  4. Every open costs time in proportion to the square of the folder depth:
-//     deep folders are moved up during a delete (delete.cpp; Windows gains
-//     from it too).
+//  2. A Unix link to a file shows as a plain file, and opening it, even as
+//     a reparse point, reaches the file it points to; so does opening a Unix
+//     link to a folder that was put in place of a listed folder. Only the
+//     name Wine keeps for an open file, its real path, tells it apart: each
+//     entry the walks open is checked against the name it should have
+//     (whereItsNameSays below; copy.cpp, delete.cpp).
+//  3. Deleting a Unix link deletes what it leads to, and RemoveDirectoryW
+//     on a link to an empty folder removes that folder: no link is ever
+//     removed under Wine (removeLink, links.cpp), so one in the install
+//     folder is left, named, and the failure screen shows.
+//  4. wineserver works out the real path of every file it opens, even one
+//     opened relative to an open folder, one lookup per folder on the way
+//     and again for each folder above: each open costs the square of the
+//     folder depth. The deletes move deep folders up by their own handles
+//     (delete.cpp); the copy cannot move the payload, so a payload thousands
+//     of folders deep copies slowly.
 //  5. CreateProcessW cannot start a program in a share folder named as its
 //     current folder: the program is started from the launcher's own current
 //     folder, set for the start (program.cpp; Windows allows it too).
@@ -26,42 +29,38 @@
 //     waits for a key after a failed emulator start, as on a double-click
 //     (platform.cpp, keepMessageReadable: no code of its own).
 //  8. Ctrl+C typed at the menu arrives as an interrupt even while a key is
-//     read; the interrupt handler takes it, so it is ignored rather than a
-//     key (platform.cpp: no code of its own).
+//     read: with no handler in place outside a program's run, it ends the
+//     launcher as it would on Windows outside a key read (program.cpp: no
+//     code of its own). Started with its input from a file or /dev/null, the
+//     launcher reads its keys from there and ends at its end, as on Esc
+//     (console.cpp, readKey).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace tembrel {
 
 // True under Wine.
 bool underWine();
 
-// The file links of quirk 2. Elsewhere this finds nothing: Windows marks its
-// links as reparse points.
-class HiddenLinks {
-public:
-    explicit HiddenLinks(const std::wstring& root);
+// Quirk 2: true when the open `file` is where its name says. `name` holds
+// the name it should have, "\\??\\C:\\..." with the real case of every folder
+// on the way, and is given the name the system keeps for it: its real path,
+// links resolved, drive and case as they are, compared exactly (Wine leaves
+// out trailing dots and spaces of the last name, and only those may differ).
+// A file reached through a link (or put in place of its name) is elsewhere.
+// Where Wine is not, true: Windows marks its links as reparse points.
+bool whereItsNameSays(HANDLE file, std::wstring& name);
 
-    // True when the file at `path`, which lies in the root folder (at any
-    // depth), is not where its path says: a link. `error` is set where that
-    // cannot be told (then the answer is true, to be safe). `file`, where
-    // given, is the file opened already.
-    bool leadsElsewhere(const std::wstring& path, DWORD& error, HANDLE file = INVALID_HANDLE_VALUE);
+// The name the system keeps for the open folder, where the walks start
+// (empty where Wine is not).
+std::wstring startName(HANDLE folder);
 
-private:
-    std::wstring nameOf(const std::wstring& path, DWORD& error);
-    std::wstring nameOf(HANDLE file, DWORD& error);
-
-    using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
-    Query query_ = nullptr;
-    std::wstring root_;
-    std::wstring rootName_;
-    DWORD rootError_ = 0;
-    std::vector<char> buffer_;
-};
+// True for a name Wine made of Unix bytes that are no UTF-8: it holds
+// U+FFFD, and a copy would get another name.
+bool unrepresentable(std::wstring_view name);
 
 }  // namespace tembrel

@@ -1,6 +1,8 @@
 // The programs' own file commands on Windows: files of every kind, paths past
 // Windows' old length limit, files held open, and links (junctions).
 
+#include <atomic>
+
 #include "platform/oem.h"
 #include "tests/windows/harness.h"
 
@@ -126,6 +128,56 @@ TEST_P(Files, JunctionsAreNeverFollowed) {
     EXPECT_NE(shown.find(oemToWide(GetParam().edition->commandTexts.linkNotFollowed)), std::wstring::npos)
         << narrow(shown);
     EXPECT_EQ(snapshot(install()), expected);
+}
+
+// Swaps a folder for a junction to a folder outside and back, again and
+// again, until told to stop.
+struct Swap {
+    std::wstring deep, aside, outside;
+    std::atomic<bool> done{false};
+};
+DWORD WINAPI swapForAJunction(void* context) {
+    Swap& s = *static_cast<Swap*>(context);
+    for (int round = 0; round < 100000 && !s.done; ++round) {
+        if (!MoveFileW(longPath(s.deep).c_str(), longPath(s.aside).c_str())) continue;
+        makeJunction(s.deep, s.outside);
+        RemoveDirectoryW(longPath(s.deep).c_str());  // the junction only
+        MoveFileW(longPath(s.aside).c_str(), longPath(s.deep).c_str());
+    }
+    return 0;
+}
+
+// A folder in the install swapped back and forth with a junction to a
+// folder outside while "2" runs, as another user could: nothing outside is
+// deleted, whatever the uninstall then says. Only where the file system
+// makes junctions: Wine's does not.
+TEST_P(Files, AFolderSwappedForAJunctionDuringTheUninstallNeverCostsOutside) {
+    const std::wstring deep = install() / L"a\\b\\c\\d", aside = install() / L"a\\b\\c\\aside";
+    makeInstall();
+    for (int file = 0; file < 200; ++file) {
+        const std::wstring name = std::to_wstring(file) + L".dat";
+        writeFile(deep / name, "inside");
+        writeFile(outside() / name, "outside");
+    }
+    if (!makeJunction(aside, outside())) GTEST_SKIP() << "this file system makes no junction: " << GetLastError();
+    RemoveDirectoryW(longPath(aside).c_str());
+    const auto kept = snapshot(outside());
+    Swap swap{deep, aside, outside()};
+    const HANDLE swapper = CreateThread(nullptr, 0, swapForAJunction, &swap, 0, nullptr);
+    ConsoleRun run(ship_ / GetParam().exe, L"\"" + (ship_ / GetParam().exe) + L"\"", ship_);
+    EXPECT_TRUE(run.waitFor(GetParam().prompt, 240000)) << narrow(run.screen());
+    run.type(key('2'));
+    for (int waited = 0; waited < 480 && run.screen().find(GetParam().success) == std::wstring::npos &&
+                         run.screen().find(GetParam().failed) == std::wstring::npos;
+         ++waited)
+        run.stillRunningAfter(500);
+    run.type(key('x'));
+    run.wait(240000);
+    swap.done = true;
+    WaitForSingleObject(swapper, INFINITE);
+    CloseHandle(swapper);
+    EXPECT_EQ(snapshot(outside()), kept);
+    removeTree(install());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::Values(english, german),

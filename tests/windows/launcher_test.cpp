@@ -59,6 +59,19 @@ TEST_P(OnWindows, UninstallRemovesTheInstallFolderOnly) {
     removeTree(games);
 }
 
+// Keys typed ahead during the uninstall, as a held Backspace gives them,
+// never answer the result screen's wait.
+TEST_P(OnWindows, KeysTypedAheadNeverEndTheResultScreen) {
+    makeInstall();
+    ConsoleRun run(ship_ / GetParam().exe, L"\"" + (ship_ / GetParam().exe) + L"\"", ship_);
+    ASSERT_TRUE(run.waitFor(GetParam().prompt, 240000)) << narrow(run.screen());
+    for (int held = 0; held < 5; ++held) run.type(backspace);
+    EXPECT_TRUE(run.waitFor(GetParam().success, 240000)) << narrow(run.screen());
+    EXPECT_TRUE(run.stillRunningAfter(500)) << "waits for one more key";
+    run.type(key('x'));
+    EXPECT_EQ(run.wait(240000), 0);
+}
+
 // Commands of the same names as the ones the launcher carries out itself, in
 // the payload and on drive C, where a command interpreter would look first.
 TEST_P(OnWindows, PlantedCommandsNeverRun) {

@@ -19,6 +19,14 @@ TEST_P(InTheWild, StartedFromAnotherFolderUsesItsOwnFolder) {
     removeTree(elsewhere);
 }
 
+// Windows keeps a process's current folder from being removed: the program
+// must not keep the one it was started in.
+TEST_P(InTheWild, StartedInsideTheInstallUninstallsIt) {
+    makeInstall();
+    runAt(ship_ / GetParam().exe, install(), key('2'), GetParam().success);
+    EXPECT_FALSE(exists(install()));
+}
+
 TEST_P(InTheWild, AFileAtTheInstallPathIsLeftAlone) {
     // The mark as its contents: the tests' own file, if a run is cut short.
     writeFile(install(), narrow(ownMark));
@@ -46,6 +54,10 @@ TEST_P(InTheWild, AnInstallFolderHoldingTheShipFolderStays) {
 // when the emulator did not start, after saying why: it is missing, or its
 // path is too long for Windows to start a program.
 TEST_P(InTheWild, WhyTheEmulatorDidNotStartIsShown) {
+    // No program at all: Windows' words name the file, never "%1".
+    writeFile(ship_ / L"dosboxportable.exe", "text");
+    const std::wstring shown = runWith(key('1'));
+    EXPECT_EQ(shown.find(L"%1"), std::wstring::npos) << narrow(shown);
     DeleteFileW((ship_ / L"dosboxportable.exe").c_str());
     EXPECT_NE(runWith(key('1')).find(GetParam().notRecognized), std::wstring::npos);
 

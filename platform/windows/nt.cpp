@@ -1,0 +1,266 @@
+// Files by handle through ntdll's NtCreateFile,
+// NtQueryDirectoryFile and NtQuery/SetInformationFile, found with
+// GetProcAddress so that the programs import nothing new. Each is in every
+// NT since NT 4, with the structures and classes used here (learn.microsoft
+// .com/en-us/windows-hardware/drivers/ddi/ntifs/nf-ntifs-ntcreatefile,
+// .../ntifs/nf-ntifs-ntqueryinformationfile, .../ntifs/
+// nf-ntifs-ntsetinformationfile, .../ntifs/nf-ntifs-ntquerydirectoryfile,
+// .../wdm/ns-wdm-_object_attributes).
+
+#include "platform/windows/nt.h"
+
+#include <cstring>
+
+namespace tembrel {
+
+namespace {
+
+struct CountedName {  // UNICODE_STRING
+    USHORT length, maximumLength;
+    const wchar_t* buffer;
+};
+struct ObjectAttributes {  // OBJECT_ATTRIBUTES
+    ULONG length;
+    HANDLE rootDirectory;
+    CountedName* objectName;
+    ULONG attributes;
+    void* securityDescriptor;
+    void* securityQualityOfService;
+};
+struct IoStatus {  // IO_STATUS_BLOCK
+    union {
+        LONG status;
+        void* pointer;
+    };
+    ULONG_PTR information;
+};
+
+using NtCreateFile = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, ObjectAttributes*, IoStatus*, LARGE_INTEGER*, ULONG, ULONG,
+                                   ULONG, ULONG, void*, ULONG);
+using NtQueryDirectoryFile = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IoStatus*, void*, ULONG, int, BOOLEAN,
+                                           CountedName*, BOOLEAN);
+using NtFileInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+using NtQueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+using RtlNtStatusToDosError = ULONG(WINAPI*)(LONG);
+
+struct Ntdll {
+    NtCreateFile create = nullptr;
+    NtQueryDirectoryFile list = nullptr;
+    NtFileInformation query = nullptr, set = nullptr;
+    NtQueryObject object = nullptr;
+    RtlNtStatusToDosError error = nullptr;
+    bool complete() const { return create && list && query && set && object && error; }
+};
+
+template <typename Function>
+void find(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const Ntdll& ntdll() {
+    static const Ntdll calls = [] {
+        Ntdll n;
+        const HMODULE module = GetModuleHandleW(L"ntdll.dll");
+        if (module == nullptr) return n;
+        find(module, "NtCreateFile", n.create);
+        find(module, "NtQueryDirectoryFile", n.list);
+        find(module, "NtQueryInformationFile", n.query);
+        find(module, "NtSetInformationFile", n.set);
+        find(module, "NtQueryObject", n.object);
+        find(module, "RtlNtStatusToDosError", n.error);
+        return n;
+    }();
+    return calls;
+}
+
+DWORD errorOf(LONG status) {
+    if (status >= 0) return 0;
+    return ntdll().error(status);
+}
+
+// Create options and dispositions (ntifs.h).
+constexpr ULONG directoryFile = 0x1, sequentialOnly = 0x4, synchronousIo = 0x20, nonDirectoryFile = 0x40,
+                openReparsePoint = 0x200000;
+constexpr ULONG fileOpen = 1, fileCreate = 2;
+constexpr ULONG caseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE, as Win32 opens names
+constexpr LONG nameCollision = static_cast<LONG>(0xC0000035);
+constexpr LONG noMoreFiles = static_cast<LONG>(0x80000006);
+constexpr LONG noSuchFile = static_cast<LONG>(0xC000000F);
+// Information classes.
+constexpr int fullDirectoryInformation = 2, basicInformation = 4, standardInformation = 5, renameInformation = 10,
+              dispositionInformation = 13, attributeTagInformation = 35, objectNameInformation = 1;
+
+struct BasicInformation {
+    LARGE_INTEGER created, accessed, written, changed;
+    ULONG attributes;
+};
+struct StandardInformation {
+    LARGE_INTEGER allocated, size;
+    ULONG links;
+    BOOLEAN deletePending, directory;
+};
+struct AttributeTag {
+    ULONG attributes, tag;
+};
+struct FullDirectoryEntry {
+    ULONG next, index;
+    LARGE_INTEGER created, accessed, written, changed, size, allocated;
+    ULONG attributes, nameLength, eaSize;  // eaSize holds the reparse tag of a reparse point
+    wchar_t name[1];
+};
+
+ACCESS_MASK accessFor(Access access) {
+    switch (access) {
+    case Access::Read:
+        return FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;  // FILE_LIST_DIRECTORY for a folder
+    case Access::Remove:
+        return FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
+    case Access::Write:
+        break;
+    }
+    return FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_READ_ATTRIBUTES |
+           FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
+}
+
+ObjectAttributes relative(HANDLE folder, CountedName& counted, std::wstring_view name) {
+    counted = {static_cast<USHORT>(name.size() * sizeof(wchar_t)), static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+               name.data()};
+    return {sizeof(ObjectAttributes), folder, &counted, caseInsensitive, nullptr, nullptr};
+}
+
+}  // namespace
+
+DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle& out) {
+    if (!ntdll().complete()) return ERROR_PROC_NOT_FOUND;
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (asIs ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE folder = CreateFileW(longPath.c_str(), accessFor(access), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, flags, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return GetLastError();
+    out = Handle(folder);
+    return 0;
+}
+
+// NtCreateFile relative to the open folder; NtCreateFile with FILE_OPEN is
+// NtOpenFile. Others may read and write but not delete or rename the entry.
+DWORD createFileIn(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG disposition, ULONG options,
+                   Handle& out) {
+    CountedName counted;
+    ObjectAttributes attributes = relative(folder, counted, name);
+    IoStatus io{};
+    HANDLE file = nullptr;
+    const LONG status = ntdll().create(&file, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, disposition, options | synchronousIo,
+                                       nullptr, 0);
+    if (status == nameCollision) return ERROR_FILE_EXISTS;
+    if (status < 0) return errorOf(status);
+    out = Handle(file);
+    return 0;
+}
+
+DWORD openIn(HANDLE folder, std::wstring_view name, Access access, Handle& out) {
+    return createFileIn(folder, name, accessFor(access), fileOpen, openReparsePoint, out);
+}
+
+DWORD createIn(HANDLE folder, std::wstring_view name, bool asFolder, Handle& out) {
+    const ACCESS_MASK access = asFolder ? accessFor(Access::Write)
+                                        : FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
+    return createFileIn(folder, name, access, fileCreate, asFolder ? directoryFile : nonDirectoryFile | sequentialOnly,
+                        out);
+}
+
+DWORD describe(HANDLE file, Described& out) {
+    IoStatus io{};
+    AttributeTag tag{};
+    StandardInformation standard{};
+    BasicInformation basic{};
+    LONG status = ntdll().query(file, &io, &tag, sizeof tag, attributeTagInformation);
+    if (status >= 0) status = ntdll().query(file, &io, &standard, sizeof standard, standardInformation);
+    if (status >= 0) status = ntdll().query(file, &io, &basic, sizeof basic, basicInformation);
+    if (status < 0) return errorOf(status);
+    out.entry.attributes = tag.attributes;
+    out.entry.tag = (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? tag.tag : 0;
+    out.links = standard.links;
+    out.written = {basic.written.LowPart, static_cast<DWORD>(basic.written.HighPart)};
+    return 0;
+}
+
+DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written) {
+    // Times left at 0 stay as they are; attributes of 0 would too, so a
+    // plain file is FILE_ATTRIBUTE_NORMAL.
+    BasicInformation basic{};
+    basic.attributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    if (written != nullptr) {
+        basic.written.LowPart = written->dwLowDateTime;
+        basic.written.HighPart = static_cast<LONG>(written->dwHighDateTime);
+    }
+    IoStatus io{};
+    return errorOf(ntdll().set(file, &io, &basic, sizeof basic, basicInformation));
+}
+
+DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name) {
+    // FILE_RENAME_INFORMATION: replace-if-exists, the folder, the name's
+    // length in bytes and the name, laid out as the system lays it out.
+    struct Rename {
+        BOOLEAN replace;
+        HANDLE folder;
+        ULONG length;
+        wchar_t name[1];
+    };
+    std::vector<char> buffer(offsetof(Rename, name) + (name.size() + 1) * sizeof(wchar_t), 0);
+    Rename head{FALSE, folder, static_cast<ULONG>(name.size() * sizeof(wchar_t)), {}};
+    std::memcpy(buffer.data(), &head, offsetof(Rename, name));
+    std::memcpy(buffer.data() + offsetof(Rename, name), name.data(), name.size() * sizeof(wchar_t));
+    IoStatus io{};
+    const LONG status = ntdll().set(file, &io, buffer.data(), static_cast<ULONG>(buffer.size()), renameInformation);
+    return status == nameCollision ? ERROR_ALREADY_EXISTS : errorOf(status);
+}
+
+DWORD markDeleted(HANDLE file) {
+    BOOLEAN deleted = TRUE;
+    IoStatus io{};
+    return errorOf(ntdll().set(file, &io, &deleted, sizeof deleted, dispositionInformation));
+}
+
+DWORD listOpen(HANDLE folder, std::vector<Entry>& entries) {
+    entries.clear();
+    std::vector<LONGLONG> buffer(8192);  // 64 KiB, aligned for the entries
+    for (BOOLEAN restart = TRUE;; restart = FALSE) {
+        IoStatus io{};
+        const LONG status = ntdll().list(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+                                         static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
+                                         fullDirectoryInformation, FALSE, nullptr, restart);
+        if (status == noMoreFiles || (restart && status == noSuchFile)) break;
+        if (status < 0) {
+            sortInNtfsOrder(entries);
+            return errorOf(status);
+        }
+        const char* at = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            FullDirectoryEntry found;
+            std::memcpy(&found, at, offsetof(FullDirectoryEntry, name));
+            const std::wstring_view name(reinterpret_cast<const wchar_t*>(at + offsetof(FullDirectoryEntry, name)),
+                                         found.nameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                const DWORD tag = (found.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.eaSize : 0;
+                entries.push_back({std::wstring(name), found.attributes, tag});
+            }
+            if (found.next == 0) break;
+            at += found.next;
+        }
+    }
+    sortInNtfsOrder(entries);
+    return 0;
+}
+
+std::wstring systemName(HANDLE file) {
+    std::vector<LONGLONG> buffer(8200);  // a counted name and 32,767 characters
+    ULONG size = 0;
+    if (ntdll().object(file, objectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
+                       &size) < 0)
+        return {};
+    CountedName name;
+    std::memcpy(&name, buffer.data(), sizeof name);
+    return std::wstring(name.buffer, name.length / sizeof(wchar_t));
+}
+
+}  // namespace tembrel

@@ -1,0 +1,89 @@
+// Files by handle through ntdll, which every NT has: entries opened and made
+// relative to their open folder, folders listed, files described, changed and
+// deleted by the handle that was checked, never again by a path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/windows/walk.h"
+
+namespace tembrel {
+
+// An open handle, closed when it goes.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() { reset(); }
+    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// What an open handle is: its attributes and reparse tag, as an Entry of its
+// own name, and how many names (hard links) the file has.
+struct Described {
+    Entry entry;
+    DWORD links = 1;
+    FILETIME written{};
+};
+
+// The access a walk asks for: to list a folder or read a file, to change
+// attributes and delete, or to write a new file.
+enum class Access { Read, Remove, Write };
+
+// Opens the folder at a long path. `asIs` opens a reparse point itself
+// rather than what it leads to. Returns 0 or the error.
+DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle& out);
+
+// Opens the entry `name` of the open folder `folder`: the entry itself,
+// never what a reparse point leads to; others may read and write it but not
+// delete or rename it while it is open. Returns 0 or the error.
+DWORD openIn(HANDLE folder, std::wstring_view name, Access access, Handle& out);
+
+// Makes the new entry `name` in the open folder `folder`, a folder or a
+// file; ERROR_FILE_EXISTS where the name is taken, whatever it is (a link
+// there is never followed). Returns 0 or the error.
+DWORD createIn(HANDLE folder, std::wstring_view name, bool asFolder, Handle& out);
+
+DWORD describe(HANDLE file, Described& out);
+
+// The attributes and, where given, the time last written.
+DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written = nullptr);
+
+// Moves the open file or folder into the open folder `folder` under the new
+// name `name`; ERROR_ALREADY_EXISTS where the name is taken.
+DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name);
+
+// Deletes the open file or empty folder when its last handle closes.
+DWORD markDeleted(HANDLE file);
+
+// The entries of the open folder (a handle of Access::Read or ::Remove),
+// without "." and "..", in NTFS order (sortInNtfsOrder). Returns 0 or
+// the error (the entries read so far are kept).
+DWORD listOpen(HANDLE folder, std::vector<Entry>& entries);
+
+// The name the system keeps for the open file, "\??\C:\..." or "" where it
+// has none.
+std::wstring systemName(HANDLE file);
+
+}  // namespace tembrel
