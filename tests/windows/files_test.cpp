@@ -128,7 +128,7 @@ TEST_P(Files, JunctionsAreNeverFollowed) {
     EXPECT_EQ(snapshot(install()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::ValuesIn(windowsCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
