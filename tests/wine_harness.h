@@ -114,7 +114,8 @@ protected:
 
     // Runs the program and types `key` once the menu is up; where `waitFor` is
     // given, waits for that text, checks that the program waits, and types one
-    // more key. Returns what the terminal showed.
+    // more key. Returns what the terminal showed. Checks, as every run does,
+    // that the menu's prompt shows and that the program ends with status 0.
     std::string runWith(const std::string& key, const std::string& waitFor = "") {
         return runAt(argv(), ship_, key, waitFor);
     }

@@ -7,7 +7,7 @@ namespace tembrel {
 namespace {
 
 TEST_P(UnderWine, TextsShowTheirLettersOnAUtf8Terminal) {
-    const std::string out = runWith("3");
+    const std::string out = runWith("3");  // checks that the menu's prompt shows and that "3" leaves with status 0
     if (GetParam().name == std::string("German")) {
         for (const char* word : {"gel\u00f6scht", "dr\u00fccken", "gedr\u00fcckt", "\u00fcblich", "gew\u00fcnschte"})
             EXPECT_NE(out.find(word), std::string::npos) << word;

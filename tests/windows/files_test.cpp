@@ -180,7 +180,7 @@ TEST_P(Files, AFolderSwappedForAJunctionDuringTheUninstallNeverCostsOutside) {
     removeTree(install());
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::ValuesIn(windowsCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,19 +6,23 @@
 #include <algorithm>
 #include <vector>
 
-#include "editions/english/english.h"
-#include "editions/german/german.h"
-
 namespace tembrel::windows_tests {
 
-const WindowsCase english{"English", &englishEdition, L"TembrelLaunch.exe", L"Tembrel", L"you want:",
-                          L"THIS PROGRAM IS NOT LIKELY TO HACKING !!!", L"UNINSTALL SUCCESSFUL",
-                          L"could not uninstall Tembrel", L"could not remove the folder", L"too long for Windows",
-                          L"is not recognized as an internal"};
-const WindowsCase german{"German", &germanEdition, L"TembreloStart.exe", L"Tembrelo", L"eingeben:",
-                         L"DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", L"DEINSTALLATION ERFOLGREICH",
-                         L"konnte Tembrelo nicht deinstallieren", L"nicht vollst\u00e4ndig entfernen",
-                         L"Windows zu lang", L"ist entweder falsch geschrieben"};
+const std::vector<WindowsCase>& windowsCases() {
+    static const std::vector<WindowsCase> cases = [] {
+        const auto trimmed = [](const std::string& text) {
+            const std::size_t first = text.find_first_not_of(" \n"), last = text.find_last_not_of(" \n");
+            return widen(text.substr(first, last + 1 - first));
+        };
+        std::vector<WindowsCase> all;
+        for (const testing::EditionRow& row : testing::editionRows)
+            all.push_back({row.name, row.edition, widen(row.program) + L".exe", widen(row.folder()),
+                           trimmed(row.prompt), trimmed(row.notice), trimmed(row.success), trimmed(row.notFound),
+                           widen(row.failed), widen(row.tooLong), widen(row.notRecognized)});
+        return all;
+    }();
+    return cases;
+}
 
 namespace {
 
@@ -64,8 +68,8 @@ public:
         if (!consoleReady()) AllocConsole();
         ASSERT_TRUE(consoleReady()) << "no console whose screen can be read back: run windows_tests.exe from a "
                                        "prompt (under Wine, on a terminal)";
-        for (const WindowsCase* c : {&english, &german}) {
-            const std::wstring install = L"C:\\" + c->folder;
+        for (const WindowsCase& c : windowsCases()) {
+            const std::wstring install = L"C:\\" + c.folder;
             ASSERT_TRUE(ours(install)) << narrow(install) << " is there and is not these tests': they install to it "
                                           "and delete it, so they do not run. Move it away first.";
         }
@@ -85,7 +89,7 @@ public:
     // Runs even when SetUp refused: then nothing on drive C is the tests'.
     void TearDown() override {
         if (!guarded_) return;
-        for (const WindowsCase* c : {&english, &german}) removeTree(L"C:\\" + c->folder);
+        for (const WindowsCase& c : windowsCases()) removeTree(L"C:\\" + c.folder);
         removeTree(work);
     }
 
@@ -113,9 +117,8 @@ bool sameName(const std::string& a, const std::string& b) {
 
 void OnWindows::SetUp() {
     ship_ = work / L"ship";
-    for (const std::wstring& path : {ship_, outside(), logs(), install(), L"C:\\" + english.folder,
-                                     L"C:\\" + german.folder})
-        removeTree(path);
+    for (const std::wstring& path : {ship_, outside(), logs(), install()}) removeTree(path);
+    for (const WindowsCase& c : windowsCases()) removeTree(L"C:\\" + c.folder);
     makeFolders(logs());
     writeFile(payload() / L"QBASIC.EXE", "qbasic");
     writeFile(payload() / L"sub\\deep\\data.bin", "data");

@@ -1,4 +1,4 @@
-// What every Windows test shares: the two programs' texts, a throwaway work
+// What every Windows test shares: the editions' programs and texts, a throwaway work
 // folder with a fresh ship folder per test, the install folders on drive C
 // guarded, and a run of a program with keys typed at it.
 #pragma once
@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "launcher/edition.h"
+#include "tests/editions.h"
 #include "tests/windows/console_run.h"
 #include "tests/windows/files.h"
 
@@ -27,7 +28,10 @@ struct WindowsCase {
     std::wstring notRecognized;
 };
 inline void PrintTo(const WindowsCase& c, std::ostream* os) { *os << c.name; }
-extern const WindowsCase english, german;
+// The rows of tests/editions.h as the Windows tests take them: the program
+// with its ".exe", every text in UTF-16, the screens' pieces without the
+// blanks around them, which the screen read back leaves out.
+const std::vector<WindowsCase>& windowsCases();
 
 // The folder windows_tests.exe lies in, with the programs beside it; the
 // work folder of this run (under %TEMP%), removed at the end.
@@ -55,7 +59,9 @@ protected:
 
     // Runs the program and types `key` once the menu is up; where `waitFor`
     // is given, waits for that text, checks that the program waits, and
-    // types one more key. Returns the screen at the end.
+    // types one more key. Returns the screen at the end. Checks, as every
+    // run does, that the program starts, shows the menu's prompt and ends
+    // with status 0.
     std::wstring runWith(const Key& key, const std::wstring& waitFor = L"") {
         return runAt(ship_ / GetParam().exe, ship_, key, waitFor);
     }

@@ -109,7 +109,7 @@ TEST_P(OnWindows, RedirectedOutputKeepsTheOemBytes) {
     EXPECT_EQ(readFile(out), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, OnWindows, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, OnWindows, ::testing::ValuesIn(windowsCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

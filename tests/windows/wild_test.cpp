@@ -78,7 +78,7 @@ TEST_P(InTheWild, WhyTheEmulatorDidNotStartIsShown) {
     removeTree(workFolder() / L"deep");
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, InTheWild, ::testing::Values(english, german),
+INSTANTIATE_TEST_SUITE_P(Editions, InTheWild, ::testing::ValuesIn(windowsCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
