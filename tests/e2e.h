@@ -27,6 +27,15 @@ inline const char* const bytesLocale = "de_DE.CP850";
 
 inline const char* const clearScreen = "\x1b[2J";
 
+// Programs built with AddressSanitizer reserve far more address space than a
+// small `ulimit -v` allows, so they cannot be starved of memory: they do not
+// even start. (The tests are built with the same flags as the programs.)
+#ifdef __SANITIZE_ADDRESS__
+inline constexpr bool programsSanitized = true;
+#else
+inline constexpr bool programsSanitized = false;
+#endif
+
 // A ship folder (program payload and a stand-in emulator that records the
 // folder it was started from), a Wine prefix and a home, all thrown away after.
 class EndToEnd : public ::testing::TestWithParam<EditionRow> {
