@@ -2,7 +2,10 @@
 // payloads and unusual systems: a mount undone after each test, keys piped in.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -17,6 +20,18 @@ protected:
         EndToEnd::TearDown();
     }
     fs::path payload() const { return ship_ / folder(); }
+    // A chain of `depth` folders named "d" in the payload, past any path
+    // limit, made one folder at a time. Returns the deepest one, open, or -1.
+    int deepPayload(int depth) const {
+        int fd = open(payload().c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < depth && fd >= 0; ++i) {
+            mkdirat(fd, "d", 0755);
+            const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+            close(fd);
+            fd = next;
+        }
+        return fd;
+    }
     PipedRun pipedWith(const std::string& keys, const std::string& prelude) const {
         PipedOptions options;
         options.prelude = prelude;

@@ -115,15 +115,9 @@ TEST_P(Hostile, UnusualSystemsStillLaunchAndUninstall) {
 // The depth is the same for both editions: the English one goes this deep.
 TEST_P(Hostile, DeepTreesNeedLittleStackAndFewOpenFiles) {
     if (edition().edition != &englishEdition) GTEST_SKIP() << "one edition is enough";
-    int fd = open(payload().c_str(), O_RDONLY | O_DIRECTORY);
     // Deep enough that a recursive walk overflows a 1 MiB stack or runs out of
     // 64 descriptors; the benchmark goes on to 100,000 levels.
-    for (int i = 0; i < 20000 && fd >= 0; ++i) {
-        mkdirat(fd, "d", 0755);
-        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
-        close(fd);
-        fd = next;
-    }
+    const int fd = deepPayload(20000);
     ASSERT_GE(fd, 0);
     close(openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0644));
     close(fd);

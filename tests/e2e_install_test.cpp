@@ -84,13 +84,7 @@ TEST_P(FirstInstall, AStoppedFirstCopyLeavesNoInstall) {
     // Out of memory: a payload too deep for it; the emulator still starts.
     // The depth is the same for both editions: the English one runs out.
     if (edition().edition != &englishEdition || programsSanitized) return;
-    int fd = open(payload().c_str(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < 30000 && fd >= 0; ++i) {
-        mkdirat(fd, "d", 0755);
-        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
-        close(fd);
-        fd = next;
-    }
+    const int fd = deepPayload(30000);
     close(fd);
     fs::remove(root_ / "home" / "started");
     const PipedRun starved = pipedWith("1", "ulimit -v 6000");
