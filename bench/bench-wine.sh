@@ -12,7 +12,7 @@
 #              10 s).
 # A small driver calls the commands as the programs do, one Wine process per
 # command, as Wine's own commands run.
-# Usage: bench/bench-wine.sh   (ROUNDS=n for more rounds, default 7)
+# Usage: bench/bench-wine.sh   (ROUNDS=n for more rounds, default 7; DEEP=n, default 2000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t host < <(tools/wine-host)
@@ -112,22 +112,24 @@ echo "install ($files files), median of $rounds: launcher's copy ${t_ours} s, Wi
 t_ours=$(printf '%s\n' "${ours_out[@]}" | median); t_rd=$(printf '%s\n' "${rd_out[@]}" | median)
 echo "uninstall ($files files), median of $rounds: launcher's del and rd ${t_ours} s, Wine's rd /s /q ${t_rd} s, ratio $(ratio "$t_ours" "$t_rd")"
 
-# A chain of 2,000 folders, with a file every 100 levels: past Linux's own
-# path limit, so it is made one folder at a time.
+# A chain of 2,000 folders (DEEP=n for another depth), with a file every 100
+# levels: past Linux's own path limit, so it is made one folder at a time.
 deep="$work/deep/Tembrel"
-python3 - "$deep" <<'EOF'
+depth=${DEEP:-2000}
+python3 - "$deep" "$depth" <<'EOF'
 import os, sys
 os.makedirs(sys.argv[1])
 fd = os.open(sys.argv[1], os.O_RDONLY)
-for level in range(2000):
+for level in range(int(sys.argv[2])):
     if level % 100 == 0:
         f = os.open("save.dat", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd); os.write(f, b"x"); os.close(f)
     os.mkdir("d", dir_fd=fd)
     child = os.open("d", os.O_RDONLY, dir_fd=fd); os.close(fd); fd = child
 EOF
 s=$(now); wine "$work/driver.exe" copy "$(winpath "$deep")" 'C:\Tembrel' >/dev/null; t_deep_in=$(elapsed "$s" "$(now)")
-[ "$(find "$drive_c/Tembrel" -name save.dat | wc -l)" -eq 20 ] || { echo "the deep install is incomplete" >&2; exit 1; }
-echo "install of a 2,000-deep payload: ${t_deep_in} s (at most 30 s)"
+[ "$(find "$drive_c/Tembrel" -name save.dat | wc -l)" -eq $(((depth + 99) / 100)) ] ||
+  { echo "the deep install is incomplete" >&2; exit 1; }
+echo "install of a $depth-deep payload: ${t_deep_in} s (at 2,000: at most 30 s)"
 s=$(now); wine "$work/driver.exe" uninstall 'C:\Tembrel' >/dev/null; t_deep=$(elapsed "$s" "$(now)")
 [ ! -e "$drive_c/Tembrel" ] || { echo "the deep install folder was left" >&2; exit 1; }
-echo "uninstall of a 2,000-deep install folder: ${t_deep} s (at most 10 s)"
+echo "uninstall of a $depth-deep install folder: ${t_deep} s (at 2,000: at most 10 s)"
