@@ -133,8 +133,13 @@ ObjectAttributes relative(HANDLE folder, CountedName& counted, std::wstring_view
 DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle& out) {
     if (!ntdll().complete()) return ERROR_PROC_NOT_FOUND;
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (asIs ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    const HANDLE folder = CreateFileW(longPath.c_str(), accessFor(access), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, flags, nullptr);
+    // The copy's destination may be a staging folder that its own run holds
+    // open for deletion, to rename it when whole: the copy neither asks for
+    // nor denies deletion there. (The holder denies it to everyone else.)
+    const bool destination = access == Access::Write;
+    const ACCESS_MASK asked = destination ? accessFor(access) & ~DELETE : accessFor(access);
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | (destination ? FILE_SHARE_DELETE : 0);
+    const HANDLE folder = CreateFileW(longPath.c_str(), asked, sharing, nullptr, OPEN_EXISTING, flags, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return GetLastError();
     out = Handle(folder);
     return 0;

@@ -71,7 +71,9 @@ Outcome WindowsCommands::makeStaging(std::string_view path, std::string_view des
         }
     } else {
         SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
-        held_ = openFolder(folder, FILE_READ_ATTRIBUTES);
+        // Deletion asked for and not shared: a handle with attribute access
+        // alone takes part in no sharing check, and would hold nothing.
+        held_ = openFolder(folder, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
         if (held_ != INVALID_HANDLE_VALUE) {
             staging_ = folder;
             stagingShown_ = shownPath(folder);
@@ -92,15 +94,20 @@ void WindowsCommands::letGo() {
     held_ = INVALID_HANDLE_VALUE;
 }
 
-// The handle goes just before the rename, which needs the deletion it does
-// not share; the install folder is not hidden.
+// Renamed through the handle held since the folder was made, so no other
+// run can claim it between the copy's end and the rename; the install folder
+// is not hidden. The handle goes after the rename, whatever its outcome.
 Outcome WindowsCommands::moveStaging(std::string_view path, std::string_view dest) {
     const std::wstring from = longPath(path), to = longPath(dest);
-    letGo();
     SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (MoveFileW(from.c_str(), to.c_str())) return Outcome::Done;
-    const DWORD error = GetLastError();
+    const std::size_t cut = to.find_last_of(L'\\');
+    Handle parent;
+    DWORD error = openFolder(to.substr(0, cut + 1), Access::Read, false, parent);
+    if (error == 0) error = moveInto(held_, parent.get(), std::wstring_view(to).substr(cut + 1));
+    letGo();
+    if (error == 0) return Outcome::Done;
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_HIDDEN);
     console_.writeWide(textOf(texts_.cannotCreateFolder, {shownPath(to), reason(error)}), true);
     return Outcome::Failed;
 }
