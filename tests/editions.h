@@ -1,6 +1,7 @@
 // Every fact the tests need about an edition: one row an edition.
 #pragma once
 
+#include <initializer_list>
 #include <ostream>
 #include <string>
 
@@ -31,6 +32,17 @@ struct EditionRow {
     }
 };
 inline void PrintTo(const EditionRow& row, std::ostream* os) { *os << row.name; }
+
+// The row as a console read back shows its screens (Wine's console on a
+// terminal, a Windows screen buffer): the pieces without the blanks around
+// them, which such a console may leave out.
+inline EditionRow onConsole(EditionRow row) {
+    for (std::string* piece : {&row.prompt, &row.notice, &row.success, &row.notFound}) {
+        const std::size_t first = piece->find_first_not_of(" \n"), last = piece->find_last_not_of(" \n");
+        *piece = piece->substr(first, last + 1 - first);
+    }
+    return row;
+}
 
 inline const EditionRow editionRows[] = {
     {"English", &englishEdition, "TembrelLaunch", "english", "README.TXT", "you want: ",

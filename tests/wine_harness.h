@@ -61,16 +61,12 @@ struct WineCase {
 inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
 
 // The rows of tests/editions.h as the Wine tests take them: the program with
-// its ".exe", the screens' pieces without the blanks around them, which
-// Wine's console may leave out.
-inline WineCase wineCase(const EditionRow& row) {
-    const auto trimmed = [](const std::string& text) {
-        const std::size_t first = text.find_first_not_of(" \n"), last = text.find_last_not_of(" \n");
-        return text.substr(first, last + 1 - first);
-    };
-    return {row.name,   row.edition,           std::string(row.program) + ".exe", row.folder(),
-            trimmed(row.prompt), trimmed(row.notice), trimmed(row.success), trimmed(row.notFound),
-            row.failed, row.tooLong,           row.notRecognized};
+// its ".exe", the screens' pieces as a console shows them.
+inline WineCase wineCase(const EditionRow& edition) {
+    const EditionRow row = onConsole(edition);
+    return {row.name,   row.edition,   std::string(row.program) + ".exe", row.folder(), row.prompt,
+            row.notice, row.success,   row.notFound,                      row.failed,   row.tooLong,
+            row.notRecognized};
 }
 inline const std::vector<WineCase> wineCases = [] {
     std::vector<WineCase> cases;

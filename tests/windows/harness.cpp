@@ -10,15 +10,13 @@ namespace tembrel::windows_tests {
 
 const std::vector<WindowsCase>& windowsCases() {
     static const std::vector<WindowsCase> cases = [] {
-        const auto trimmed = [](const std::string& text) {
-            const std::size_t first = text.find_first_not_of(" \n"), last = text.find_last_not_of(" \n");
-            return widen(text.substr(first, last + 1 - first));
-        };
         std::vector<WindowsCase> all;
-        for (const testing::EditionRow& row : testing::editionRows)
+        for (const testing::EditionRow& edition : testing::editionRows) {
+            const testing::EditionRow row = testing::onConsole(edition);
             all.push_back({row.name, row.edition, widen(row.program) + L".exe", widen(row.folder()),
-                           trimmed(row.prompt), trimmed(row.notice), trimmed(row.success), trimmed(row.notFound),
+                           widen(row.prompt), widen(row.notice), widen(row.success), widen(row.notFound),
                            widen(row.failed), widen(row.tooLong), widen(row.notRecognized)});
+        }
         return all;
     }();
     return cases;
