@@ -38,8 +38,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 cat > "$work/driver.cpp" <<'EOF'
 #include "editions/english/english.h"
-#include "platform/interpreter.h"
-#include "platform/windows/commands.h"
+#include "platform/windows/host.h"
 #include "platform/windows/walk.h"
 using namespace tembrel;
 std::string narrowed(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -50,11 +49,9 @@ int wmain(int argc, wchar_t** argv) {
     // The copy goes through the interpreter's front and the programs' host,
     // staging folder and rename included, as "1" runs it.
     if (command == L"copy" && argc == 4) {
-        const std::wstring folder = L"C:\\";
-        Console console;
-        WindowsCommands commands(folder, console, texts);
+        WindowsHost host(texts, L"C:\\");
         const std::string line = "xcopy " + narrowed(argv[2]) + "\\*.* " + narrowed(argv[3]) + " /e /h /i";
-        return interpret(line, commands, texts) ? 0 : 1;
+        return host.run(line) ? 0 : 1;
     }
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const ShowLine show = [&](std::wstring_view line, bool) {
@@ -62,15 +59,15 @@ int wmain(int argc, wchar_t** argv) {
         WriteFile(out, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     };
     if (command == L"uninstall") {
-        if (!removeReparsePoints(argv[2])) return 1;
+        if (!removeLink(argv[2])) return 1;
         deleteFiles(argv[2], texts, show);
-        return removeFolder(argv[2], texts, show) ? 0 : 1;
+        return removeTree(argv[2], texts, show) ? 0 : 1;
     }
     return 2;
 }
 EOF
 "$cxx" -std=c++20 -municode -O2 -static -I. -include windows.h -o "$work/driver.exe" "$work/driver.cpp" \
-  platform/windows/commands.cpp platform/windows/console.cpp platform/windows/program.cpp \
+  platform/windows/platform.cpp platform/windows/commands.cpp platform/windows/console.cpp platform/windows/program.cpp \
   platform/windows/copy.cpp platform/windows/delete.cpp platform/windows/links.cpp platform/windows/walk.cpp \
   platform/windows/nt.cpp platform/windows/wine.cpp platform/windows/errors.cpp platform/windows/paths.cpp \
   platform/windows/staging.cpp platform/interpreter.cpp platform/staging.cpp platform/command_line.cpp \

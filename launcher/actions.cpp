@@ -18,7 +18,7 @@ std::string installPath(const Edition& edition) {
 // the folder are the delete commands' to remove, each as a link. False when
 // no delete command may run.
 bool readyToDelete(Platform& platform, const std::string& installFolder) {
-    return platform.removeLinks(installFolder) && platform.isDirectory(installFolder);
+    return platform.removeLink(installFolder) && platform.isDirectory(installFolder);
 }
 
 void runDeletes(Platform& platform, const std::string& installFolder) {
@@ -66,7 +66,7 @@ void uninstall(const Edition& edition, Platform& platform) {
     if (!platform.isDirectory(installFolder)) {
         // A link there that leads nowhere goes, and only the link: removed,
         // it was the whole uninstall.
-        const bool linkRemoved = platform.exists(installFolder) && platform.removeLinks(installFolder) &&
+        const bool linkRemoved = platform.exists(installFolder) && platform.removeLink(installFolder) &&
                                  !platform.exists(installFolder);
         platform.run("cls");
         writeScreen(platform, linkRemoved ? edition.uninstallSuccessScreen : edition.uninstallNotFoundScreen);

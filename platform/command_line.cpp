@@ -69,6 +69,12 @@ CommandLine parseCommandLine(std::string_view line) {
     return command;
 }
 
+std::pair<std::string_view, std::string_view> splitLastName(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    return {path.substr(0, start), path.substr(start)};
+}
+
 bool hasWildcards(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
 }

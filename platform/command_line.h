@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tembrel {
@@ -26,5 +27,9 @@ CommandLine parseCommandLine(std::string_view line);
 bool wildcardMatch(std::string_view pattern, std::string_view name);
 bool hasWildcards(std::string_view text);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// A DOS path split into the text up to its last name and that name:
+// "c:\A\B" gives "c:\A\" and "B", "c:B" gives "c:" and "B".
+std::pair<std::string_view, std::string_view> splitLastName(std::string_view path);
 
 }  // namespace tembrel

@@ -33,7 +33,7 @@ public:
     // to the delete commands, which remove each as a link. Returns false when
     // the path still holds a link that could not be removed (or another file
     // system mounted there): nothing may then be deleted through it.
-    virtual bool removeLinks(std::string_view path) = 0;
+    virtual bool removeLink(std::string_view path) = 0;
 
     // Makes the path the working directory ("c:\" also makes drive C current).
     // Returns false when the directory could not be entered.

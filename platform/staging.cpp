@@ -29,18 +29,16 @@ bool digits(std::string_view s) {
 std::pair<std::string_view, std::string_view> splitDest(std::string_view dest) {
     while (dest.size() > 1 && (dest.back() == '\\' || dest.back() == '/') && dest[dest.size() - 2] != ':')
         dest.remove_suffix(1);
-    const std::size_t slash = dest.find_last_of("\\/:");
-    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
-    std::string_view name = dest.substr(start);
-    if (name == "." || name == "..") name = {};
-    return {dest.substr(0, start), name};
+    auto split = splitLastName(dest);
+    if (split.second == "." || split.second == "..") split.second = {};
+    return split;
 }
 
 // Removes a staging folder this run holds, then lets go of it. A tree too
 // deep for the memory there is stays, for a later start to remove.
-void removeStaging(const std::string& staging, CommandHost& host) {
+void removeStaging(const std::string& staging, Host& host) {
     try {
-        host.removeTree(staging, true, false);
+        host.removeTree(staging, false);
     } catch (const std::bad_alloc&) {
     }
     host.endStaging(staging);
@@ -65,10 +63,10 @@ bool isStagingName(std::string_view name, std::string_view destName) {
     return digits(rest.substr(0, dash)) && (dash == std::string_view::npos || digits(rest.substr(dash + 1)));
 }
 
-bool stagedCopy(std::string_view source, std::string_view dest, CopySwitches switches, bool listed,
-                CommandHost& host, const CommandTexts& texts) {
+bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Host& host) {
+    const CommandTexts& texts = host.texts();
     const auto [parent, name] = splitDest(dest);
-    if (name.empty() || host.exists(dest)) return host.copyTree(source, dest, switches, listed);
+    if (name.empty() || host.exists(dest)) return host.copyTree(source, dest, listed);
     std::string staging;
     Outcome made = Outcome::Taken;
     for (int attempt = 1; attempt <= 9 && made == Outcome::Taken; ++attempt) {
@@ -82,7 +80,7 @@ bool stagedCopy(std::string_view source, std::string_view dest, CopySwitches swi
     if (made != Outcome::Done) return false;
     bool copied = false;
     try {
-        copied = host.copyTree(source, staging, switches, listed);
+        copied = host.copyTree(source, staging, listed);
     } catch (const std::bad_alloc&) {
         // A payload too big for the memory there is: no install, and the run
         // goes on as after any failed copy.
@@ -107,7 +105,9 @@ bool stagedCopy(std::string_view source, std::string_view dest, CopySwitches swi
     return false;
 }
 
-void removeStagingLeftovers(std::string_view dest, CommandHost& host) {
+void Host::removeStoppedCopies(std::string_view installFolder) { removeStagingLeftovers(installFolder, *this); }
+
+void removeStagingLeftovers(std::string_view dest, Host& host) {
     const auto [parent, name] = splitDest(dest);
     if (name.empty()) return;
     const std::string folder = parent.empty() ? std::string(".") : std::string(parent);

@@ -5,8 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/command_texts.h"
-#include "platform/interpreter.h"
+#include "platform/host.h"
 
 namespace tembrel {
 
@@ -25,11 +24,10 @@ bool isStagingName(std::string_view name, std::string_view destName);
 // copy that fails or is stopped leaves nothing at `dest`. When `dest`
 // appeared meanwhile (another run's copy), this run's staging folder goes and
 // the copy counts as done. Onto an existing folder the copy merges, as always.
-bool stagedCopy(std::string_view source, std::string_view dest, CopySwitches switches, bool listed,
-                CommandHost& host, const CommandTexts& texts);
+bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Host& host);
 
 // Removes the staging folders of copies into `dest` that no running program
 // holds any more (a power cut, a kill), with the confined delete.
-void removeStagingLeftovers(std::string_view dest, CommandHost& host);
+void removeStagingLeftovers(std::string_view dest, Host& host);
 
 }  // namespace tembrel

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <optional>
 
+#include "platform/oem.h"
 #include "tests/e2e_hostile.h"
 
 namespace tembrel {
@@ -154,6 +155,20 @@ TEST_P(Hostile, OnlyTheShipFoldersStarterRuns) {
         EXPECT_TRUE(exitedWithZero(run.status));
         EXPECT_EQ(readFile(root_ / "home" / "ran"), "") << keys;
     }
+}
+
+// What the sweep of a stopped copy's staging folder says reaches the
+// terminal in its character set, as every other text does.
+TEST_P(Hostile, ALeftoverStagingFolderIsReportedInTheTerminalsCharacterSet) {
+    const fs::path mountPoint = driveC_ / ("." + folder() + ".partial-4000000") / "mnt";
+    fs::create_directories(mountPoint);
+    writeFile(root_ / "elsewhere" / "keep.txt", "keep");
+    if (mount((root_ / "elsewhere").c_str(), mountPoint.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "bind mounts are not permitted here";
+    mounted_ = mountPoint;
+    const PipedRun run = piped("2x", "C.UTF-8");
+    EXPECT_NE(run.err.find(oemToUtf8(texts().mountLeftAlone)), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(root_ / "elsewhere" / "keep.txt"), "keep");
 }
 
 // The install folder is left whole, and the failure screen shows, when a

@@ -51,7 +51,7 @@ public:
     bool exists(std::string_view path) override {
         return isDirectory(path) || otherThings.count(std::string(path)) != 0;
     }
-    bool removeLinks(std::string_view path) override {
+    bool removeLink(std::string_view path) override {
         log.push_back("unlink:" + std::string(path));
         const std::string at(path);
         if (links.count(at) == 0) return true;

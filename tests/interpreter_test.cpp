@@ -16,7 +16,7 @@ namespace {
 
 // Records each call as one line; programs named "missing..." are not there.
 // The staging calls answer from the script below.
-class RecordingHost final : public CommandHost {
+class RecordingHost final : public Host {
 public:
     std::string log;
     std::set<std::string> present;          // paths where something stands
@@ -26,28 +26,33 @@ public:
     Outcome moved = Outcome::Done;
     enum { Copies, Fails, RunsOutOfMemory } copy = Copies;
 
+    const CommandTexts& texts() const override { return englishEdition.commandTexts; }
+    void write(std::string_view text) override { log += "write " + std::string(text) + ";"; }
     void clear() override { log += "clear;"; }
-    int readKey() override {
-        log += "key;";
+    int readKeystroke(bool dropTypedAhead) override {
+        log += dropTypedAhead ? "fresh key;" : "key;";
         return 13;
     }
+    bool isDirectory(std::string_view) override { return false; }
+    bool removeLink(std::string_view) override { return true; }
+    bool changeDirectory(std::string_view) override { return true; }
+    bool encloses(std::string_view, std::string_view) override { return false; }
     void say(std::string_view text, std::string_view name, bool error) override {
         log += std::string(error ? "error " : "say ") + fillIn(text, {name});
     }
-    bool copyTree(std::string_view folder, std::string_view dest, CopySwitches s, bool listed) override {
-        log += "copy " + std::string(folder) + " " + std::string(dest) + (s.subfolders ? " s" : "") +
-               (s.emptyFolders ? " e" : "") + (s.hidden ? " h" : "") + (listed ? "" : " nul") + ";";
+    bool copyTree(std::string_view folder, std::string_view dest, bool listed) override {
+        log += "copy " + std::string(folder) + " " + std::string(dest) + (listed ? "" : " nul") + ";";
         if (copy == RunsOutOfMemory) throw std::bad_alloc();
         return copy == Copies;
     }
     // Folders named "empty..." hold no file, "held..." one that stays.
-    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override {
-        log += "delete " + std::string(folder) + (subfolders ? " s" : "") + (listed ? "" : " nul") + ";";
+    Deleted deleteFiles(std::string_view folder, bool listed) override {
+        log += "delete " + std::string(folder) + (listed ? "" : " nul") + ";";
         if (folder.starts_with("c:\\empty")) return Deleted::NoneFound;
         return folder.starts_with("c:\\held") ? Deleted::NotAll : Deleted::All;
     }
-    bool removeTree(std::string_view folder, bool everything, bool listed) override {
-        log += "remove " + std::string(folder) + (everything ? " s" : "") + (listed ? "" : " nul") + ";";
+    bool removeTree(std::string_view folder, bool listed) override {
+        log += "remove " + std::string(folder) + (listed ? "" : " nul") + ";";
         return true;
     }
     Start startProgram(const CommandLine& command) override {
@@ -85,26 +90,30 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
         {"", "", true},
         {"cls", "clear;", true},
         {"CLS", "clear;", true},
-        {"pause>nul", "key;", true},
-        {"pause", "say Press any key to continue . . . key;say \n", true},
-        {"xcopy *.* C:\\Tembrel /e /h /i", "make C:\\.Tembrel.partial-7;copy . C:\\.Tembrel.partial-7 s e h;"
+        {"pause>nul", "fresh key;", true},
+        {"pause", "say Press any key to continue . . . fresh key;say \n", true},
+        {"xcopy *.* C:\\Tembrel /e /h /i", "make C:\\.Tembrel.partial-7;copy . C:\\.Tembrel.partial-7;"
                                          "move C:\\.Tembrel.partial-7 C:\\Tembrel;end C:\\.Tembrel.partial-7;", true},
-        {"XCOPY c:\\P\\* C:\\Old /s >nul", "copy c:\\P C:\\Old s nul;", true},
-        {"xcopy C:\\*.* D", "make .D.partial-7;copy C:\\ .D.partial-7;move .D.partial-7 D;end .D.partial-7;", true},
-        {"xcopy \"c:\\My Files\" c:\\Old", "copy c:\\My Files c:\\Old;", true},
-        {"xcopy *.txt C:\\Out /e", "error The syntax of the command is incorrect.\n", false},
-        {"xcopy *.* C:\\Out C:\\Too", "error The syntax of the command is incorrect.\n", false},
+        {"XCOPY c:\\P\\* C:\\Old /I /H /E >nul", "copy c:\\P C:\\Old nul;", true},
+        {"xcopy C:\\*.* D /e /h /i", "make .D.partial-7;copy C:\\ .D.partial-7;move .D.partial-7 D;end .D.partial-7;", true},
+        {"xcopy \"c:\\My Files\" c:\\Old /e /h /i", "copy c:\\My Files c:\\Old;", true},
+        {"xcopy *.txt C:\\Out /e /h /i", "error The syntax of the command is incorrect.\n", false},
+        {"xcopy *.* C:\\Out /s /i", "error The syntax of the command is incorrect.\n", false},
+        {"xcopy *.* C:\\Out /e /h /i /y", "error The syntax of the command is incorrect.\n", false},
+        {"xcopy *.* C:\\Out C:\\Too /e /h /i", "error The syntax of the command is incorrect.\n", false},
         {"xcopy *.*", "error The syntax of the command is incorrect.\n", false},
-        {"del c:\\Tembrel\\*.* /s /q", "delete c:\\Tembrel s;", true},
-        {"erase c:\\T", "delete c:\\T;", true},
-        {"del c:\\empty\\*.* /s /q", "delete c:\\empty s;error Could Not Find c:\\empty\\*.*\n", false},
-        {"del c:\\held\\*.* /s /q", "delete c:\\held s;", false},
-        {"del c:\\T\\a?.txt /q", "error The syntax of the command is incorrect.\n", false},
+        {"del c:\\Tembrel\\*.* /s /q", "delete c:\\Tembrel;", true},
+        {"erase c:\\T /Q /S", "delete c:\\T;", true},
+        {"del c:\\T /q", "error The syntax of the command is incorrect.\n", false},
+        {"del c:\\empty\\*.* /s /q", "delete c:\\empty;error Could Not Find c:\\empty\\*.*\n", false},
+        {"del c:\\held\\*.* /s /q", "delete c:\\held;", false},
+        {"del c:\\T\\a?.txt /s /q", "error The syntax of the command is incorrect.\n", false},
         {"del", "error The syntax of the command is incorrect.\n", false},
-        {"rd c:\\Tembrel /s /q", "remove c:\\Tembrel s;", true},
-        {"RMDIR c:\\T", "remove c:\\T;", true},
-        {"rd c:\\T*", "error The syntax of the command is incorrect.\n", false},
-        {"rd c:\\A c:\\B", "error The syntax of the command is incorrect.\n", false},
+        {"rd c:\\Tembrel /s /q", "remove c:\\Tembrel;", true},
+        {"RMDIR c:\\T /S /Q", "remove c:\\T;", true},
+        {"rd c:\\T", "error The syntax of the command is incorrect.\n", false},
+        {"rd c:\\T* /s /q", "error The syntax of the command is incorrect.\n", false},
+        {"rd c:\\A c:\\B /s /q", "error The syntax of the command is incorrect.\n", false},
         {"DELTREE /Y C:\\TEMBREL", "error 'DELTREE' is not recognized as an internal or external command,\n"
                                    "operable program or batch file.\n", false},
         {"dosboxportable.exe", "start dosboxportable.exe;", true},
@@ -114,7 +123,7 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
     for (const Case& c : cases) {
         RecordingHost host;
         host.present = {"C:\\Old", "c:\\Old"};
-        EXPECT_EQ(interpret(c.line, host, englishEdition.commandTexts), c.done) << c.line;
+        EXPECT_EQ(host.run(c.line), c.done) << c.line;
         EXPECT_EQ(host.log, c.log) << c.line;
     }
 }
@@ -123,7 +132,7 @@ TEST(Interpreter, EachLineReachesItsCommandOrIsRefused) {
 // leaves nothing at the destination, and a run deletes only its own folders.
 TEST(Interpreter, AFirstCopyIsStagedAndRenamedWhole) {
     const std::string made = "make c:\\.Tembrel.partial-7;copy . c:\\.Tembrel.partial-7;";
-    const std::string removed = "remove c:\\.Tembrel.partial-7 s nul;end c:\\.Tembrel.partial-7;";
+    const std::string removed = "remove c:\\.Tembrel.partial-7 nul;end c:\\.Tembrel.partial-7;";
     const std::string move = "move c:\\.Tembrel.partial-7 c:\\Tembrel;";
     std::string everyName = "make c:\\.Tembrel.partial-7;";
     for (int n = 2; n <= 9; ++n) everyName += "make c:\\.Tembrel.partial-7-" + std::to_string(n) + ";";
@@ -148,7 +157,7 @@ TEST(Interpreter, AFirstCopyIsStagedAndRenamedWhole) {
     for (const Case& c : cases) {
         RecordingHost host;
         c.script(host);
-        EXPECT_EQ(stagedCopy(".", "c:\\Tembrel", {}, true, host, englishEdition.commandTexts), c.done) << c.what;
+        EXPECT_EQ(stagedCopy(".", "c:\\Tembrel", true, host), c.done) << c.what;
         EXPECT_EQ(host.log, c.log) << c.what;
     }
     // Leftovers: only this edition's staging folders that no run holds.
@@ -156,9 +165,9 @@ TEST(Interpreter, AFirstCopyIsStagedAndRenamedWhole) {
     host.names = {".Tembrel.partial-12", ".TEMBREL.PARTIAL-3-2", ".Tembrelo.partial-4", ".Tembrel.partial-",
                   ".Tembrel.partial-5x", "Tembrel.partial-6", ".Tembrel.partial-8", "Tembrel"};
     host.held = {"c:\\.Tembrel.partial-8"};
-    removeStagingLeftovers("c:\\Tembrel", host);
-    EXPECT_EQ(host.log, "names c:\\;claim c:\\.Tembrel.partial-12;remove c:\\.Tembrel.partial-12 s nul;"
-                        "end c:\\.Tembrel.partial-12;claim c:\\.TEMBREL.PARTIAL-3-2;remove c:\\.TEMBREL.PARTIAL-3-2 s nul;"
+    host.removeStoppedCopies("c:\\Tembrel");
+    EXPECT_EQ(host.log, "names c:\\;claim c:\\.Tembrel.partial-12;remove c:\\.Tembrel.partial-12 nul;"
+                        "end c:\\.Tembrel.partial-12;claim c:\\.TEMBREL.PARTIAL-3-2;remove c:\\.TEMBREL.PARTIAL-3-2 nul;"
                         "end c:\\.TEMBREL.PARTIAL-3-2;claim c:\\.Tembrel.partial-8;");
 }
 

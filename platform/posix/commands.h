@@ -1,6 +1,5 @@
-// The POSIX platform's side of the command interpreter: the host the shared
-// front hands its commands to, and the commands' bodies (copy.cpp,
-// delete.cpp, program.cpp).
+// The POSIX host's commands: what they print, what they work with, and their
+// bodies (copy.cpp, delete.cpp, program.cpp).
 #pragma once
 
 #include <functional>
@@ -10,7 +9,7 @@
 
 #include "platform/command_line.h"
 #include "platform/command_texts.h"
-#include "platform/interpreter.h"
+#include "platform/host.h"
 #include "platform/posix/drive_c.h"
 #include "platform/posix/walk.h"
 
@@ -46,72 +45,22 @@ struct Shell {
     }
 };
 
-// The commands for the shared front. The console's part (clear, readKey) is
-// the platform's; each command's lines go to `emit` as they are made, the
-// listing only when `listed`.
-class PosixCommands : public CommandHost {
-public:
-    using Emit = std::function<void(CommandOutput&, bool listed)>;
-    // Programs start from the ship folder, by its name `shipFolder` where it
-    // is known, and open as `shipFd`, which this takes over.
-    PosixCommands(Shell shell, std::string shipFolder, int shipFd, Emit emit)
-        : shell_(std::move(shell)), shipFolder_(std::move(shipFolder)), shipFd_(shipFd), emit_(std::move(emit)) {}
-    ~PosixCommands() override;
-    PosixCommands(const PosixCommands&) = delete;
-    PosixCommands& operator=(const PosixCommands&) = delete;
-
-    void say(std::string_view text, std::string_view name, bool error) override;
-    bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
-    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
-    bool removeTree(std::string_view folder, bool everything, bool listed) override;
-    Start startProgram(const CommandLine& command) override;
-    // The staged first copy (staging.cpp).
-    bool exists(std::string_view path) override;
-    unsigned long runId() override;
-    Outcome makeStaging(std::string_view path, std::string_view dest) override;
-    Outcome moveStaging(std::string_view path, std::string_view dest) override;
-    void endStaging(std::string_view path) override;
-    std::vector<std::string> namesIn(std::string_view folder) override;
-    bool claimStaging(std::string_view path) override;
-
-protected:
-    // Whether names may be shown in UTF-8.
-    virtual bool namesInUtf8() { return false; }
-
-    Shell shell_;
-    const std::string shipFolder_;
-    const int shipFd_;
-
-private:
-    template <class Body>
-    auto command(bool listed, Body body);
-
-    // Holds the staging folder open as `fd`, locked, and a stop by signal
-    // for later; false (errno set) when `host` is not that folder any more.
-    bool holdStaging(const Place& place, int fd);
-
-    Emit emit_;
-    int stagingFd_ = -1;  // the staging folder held, locked
-    bool copying_ = false;
-};
-
 // True when a stop signal arrived while a staging folder was held; it takes
 // effect when the folder is let go of.
 bool stopRequested();
 
 // The bodies, with their paths taken through drive C.
-//   xcopy: copies the folder's contents into `dest`, which it creates.
-//   del: deletes the files in a folder, with `subfolders` below it too.
-//   rd: removes a folder, with `everything` all it holds.
+//   copyTree: copies the folder's whole contents into `dest`, which it creates.
+//   deleteFiles: deletes the files in a folder and its subfolders.
+//   removeTree: removes a folder and all it holds.
 // None of them ever follows a symbolic link out of the folder it works on,
-// and del and rd never enter another file system mounted at or inside it.
+// and the deletes never enter another file system mounted at or inside it.
 // Each walks a tree of any depth with an explicit stack. Each returns false
-// (del: NotAll) when it could not do all it was asked; a link deliberately
-// skipped is no failure.
-bool xcopyCommand(std::string_view folder, std::string_view dest, CopySwitches switches, Shell& shell,
-                  CommandOutput& output);
-Deleted delCommand(std::string_view folder, bool subfolders, Shell& shell, CommandOutput& output);
-bool rdCommand(std::string_view folder, bool everything, Shell& shell, CommandOutput& output);
+// (deleteFiles: NotAll) when it could not do all it was asked; a link
+// deliberately skipped is no failure.
+bool copyTree(std::string_view folder, std::string_view dest, Shell& shell, CommandOutput& output);
+Deleted deleteFiles(std::string_view folder, Shell& shell, CommandOutput& output);
+bool removeTree(std::string_view folder, Shell& shell, CommandOutput& output);
 
 // Finds a program as the interpreter does: only in the ship folder (open as
 // `shipFd`), by a plain name matched ignoring case. Only a file that may be

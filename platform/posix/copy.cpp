@@ -19,9 +19,8 @@ namespace {
 
 class Copier {
 public:
-    Copier(CopySwitches switches, const CommandTexts& texts, CommandOutput& output)
-        : hidden_(switches.hidden), recurse_(switches.subfolders), keepEmpty_(switches.emptyFolders),
-          texts_(texts), output_(output) {
+    Copier(const CommandTexts& texts, CommandOutput& output)
+        : hidden_(true), recurse_(true), keepEmpty_(true), texts_(texts), output_(output) {
         umask_ = umask(0);
         umask(umask_);
     }
@@ -267,11 +266,10 @@ private:
 
 }  // namespace
 
-bool xcopyCommand(std::string_view folder, std::string_view destination, CopySwitches switches, Shell& shell,
-                  CommandOutput& output) {
+bool copyTree(std::string_view folder, std::string_view destination, Shell& shell, CommandOutput& output) {
     Place source;
     if (!shell.place(folder, source, output.err)) return false;
-    return Copier(switches, *shell.texts, output).run(source, "*", destination, shell);
+    return Copier(*shell.texts, output).run(source, "*", destination, shell);
 }
 
 }  // namespace tembrel

@@ -154,7 +154,8 @@ Deleted notOpened(const std::string& shown, const Shell& shell, CommandOutput& o
 
 }  // namespace
 
-Deleted delCommand(std::string_view folderPath, bool subfolders, Shell& shell, CommandOutput& output) {
+Deleted deleteFiles(std::string_view folderPath, Shell& shell, CommandOutput& output) {
+    const bool subfolders = true;
     const std::string arg(folderPath);
     Place place;
     if (!shell.place(arg, place, output.err)) return Deleted::NotAll;
@@ -175,7 +176,8 @@ Deleted delCommand(std::string_view folderPath, bool subfolders, Shell& shell, C
     return matched == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
-bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, CommandOutput& output) {
+bool removeTree(std::string_view folderPath, Shell& shell, CommandOutput& output) {
+    const bool everything = true;
     const CommandTexts& texts = *shell.texts;
     const std::string arg(folderPath);
     Place place;

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <iterator>
 
-#include "platform/posix/commands.h"
+#include "platform/posix/host.h"
 #include "platform/posix/names.h"
 #include "platform/posix/walk.h"
 
@@ -59,32 +59,17 @@ bool sameFolder(const Place& place, int fd) {
     return place.status(named, false) && fstat(fd, &held) == 0 && idOf(named) == idOf(held);
 }
 
-// Where a DOS path leads, from drive C's held folder; drive C's refusal, where
-// it has one, is shown the first time it is met.
-bool placeOf(Shell& shell, std::string_view path, Place& place, PosixCommands& commands, bool make = false) {
-    std::string report;
-    if (shell.place(path, place, report, make)) return true;
-    if (!report.empty()) commands.say(report, {}, true);
-    return false;
-}
-
 }  // namespace
 
 bool stopRequested() { return stopSignal != 0; }
 
-bool PosixCommands::exists(std::string_view path) {
-    Place place;
-    struct stat st;
-    return placeOf(shell_, path, place, *this) && place.status(st, false);
-}
-
-unsigned long PosixCommands::runId() { return static_cast<unsigned long>(getpid()); }
+unsigned long PosixHost::runId() { return static_cast<unsigned long>(getpid()); }
 
 // The lock is the run's claim: it goes with the run, however the run ends,
 // and a process id used again cannot take it over.
-bool PosixCommands::holdStaging(const Place& place, int fd) {
+bool PosixHost::holdStaging(const Place& at, int fd) {
     if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFolder(place, fd)) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFolder(at, fd)) {
         if (errno == EWOULDBLOCK) errno = EBUSY;
         close(fd);
         return false;
@@ -94,9 +79,9 @@ bool PosixCommands::holdStaging(const Place& place, int fd) {
     return true;
 }
 
-Outcome PosixCommands::makeStaging(std::string_view path, std::string_view dest) {
+Outcome PosixHost::makeStaging(std::string_view path, std::string_view dest) {
     Place at, fresh, shownDest;
-    if (!placeOf(shell_, path, at, *this) || !placeOf(shell_, dest, shownDest, *this)) return Outcome::Failed;
+    if (!place(path, at) || !place(dest, shownDest)) return Outcome::Failed;
     holdStops();
     const Place* made = nullptr;
     if (at.folder >= 0) {
@@ -106,7 +91,7 @@ Outcome PosixCommands::makeStaging(std::string_view path, std::string_view dest)
             releaseStops();
             return Outcome::Taken;
         }
-    } else if (placeOf(shell_, path, fresh, *this, true) && fresh.folder >= 0) {
+    } else if (place(path, fresh, true) && fresh.folder >= 0) {
         made = &fresh;  // the folders above were missing: made as the copy makes them
     } else {
         errno = fresh.error;
@@ -114,16 +99,16 @@ Outcome PosixCommands::makeStaging(std::string_view path, std::string_view dest)
     if (made != nullptr && holdStaging(*made, made->open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return Outcome::Done;
     const int cause = errno;
     if (made != nullptr) unlinkat(made->folder, made->name.c_str(), AT_REMOVEDIR);
-    say(shell_.texts->filesCopied, "0", false);
-    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(cause)}),
-        shownName(dosName(shownDest.path), namesInUtf8()), true);
+    say(texts().filesCopied, "0", false);
+    say(fillIn(texts().cannotCreateFolder, {"{}", errorText(cause)}),
+        shownName(dosName(shownDest.path), utf8()), true);
     releaseStops();
     return Outcome::Failed;
 }
 
-Outcome PosixCommands::moveStaging(std::string_view path, std::string_view dest) {
+Outcome PosixHost::moveStaging(std::string_view path, std::string_view dest) {
     Place from, to;
-    if (!placeOf(shell_, path, from, *this) || !placeOf(shell_, dest, to, *this)) return Outcome::Failed;
+    if (!place(path, from) || !place(dest, to)) return Outcome::Failed;
     // Never onto what stands there: rename() would replace an empty folder.
     int moved = from.folder < 0 || to.folder < 0
                     ? (errno = from.folder < 0 ? from.error : to.error, -1)
@@ -135,32 +120,32 @@ Outcome PosixCommands::moveStaging(std::string_view path, std::string_view dest)
     }
     if (moved == 0) return Outcome::Done;
     if (errno == EEXIST || errno == ENOTEMPTY || errno == ENOTDIR) return Outcome::Taken;
-    say(fillIn(shell_.texts->cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to.path), namesInUtf8()),
+    say(fillIn(texts().cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to.path), utf8()),
         true);
     return Outcome::Failed;
 }
 
-void PosixCommands::endStaging(std::string_view) {
+void PosixHost::endStaging(std::string_view) {
     if (stagingFd_ >= 0) close(stagingFd_);
     stagingFd_ = -1;
     releaseStops();
 }
 
-std::vector<std::string> PosixCommands::namesIn(std::string_view folder) {
-    Place place;
+std::vector<std::string> PosixHost::namesIn(std::string_view folder) {
+    Place at;
     std::vector<std::string> names;
-    if (!placeOf(shell_, folder, place, *this)) return names;
-    Fd fd(place.open(O_RDONLY | O_DIRECTORY));
+    if (!place(folder, at)) return names;
+    Fd fd(at.open(O_RDONLY | O_DIRECTORY));
     if (!fd) return names;
     for (Entry& entry : listFolder(fd.fd)) names.push_back(std::move(entry.name));
     return names;
 }
 
-bool PosixCommands::claimStaging(std::string_view path) {
-    Place place;
-    if (!placeOf(shell_, path, place, *this)) return false;
+bool PosixHost::claimStaging(std::string_view path) {
+    Place at;
+    if (!place(path, at)) return false;
     holdStops();
-    if (holdStaging(place, place.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return true;
+    if (holdStaging(at, at.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return true;
     releaseStops();
     return false;
 }

@@ -1,9 +1,9 @@
-// The Windows host of the shared interpreter front: the launcher's command
-// lines carried out by Win32 calls, with no command interpreter started. So
-// no AutoRun, policy or setting of one applies, and nothing is searched for:
-// a command file of the same name in the payload or on drive C never runs.
+// The Windows host's commands: the launcher's command lines carried out by
+// Win32 and NT calls, with no command interpreter started. So no AutoRun,
+// policy or setting of one applies, and nothing is searched for: a command
+// file of the same name in the payload or on drive C never runs.
 
-#include "platform/windows/commands.h"
+#include "platform/windows/host.h"
 
 #include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
@@ -22,41 +22,30 @@ ShowLine shown(Console& console, bool listed) {
 
 }  // namespace
 
-std::wstring widen(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::wstring WindowsCommands::longPath(std::string_view path) const {
+std::wstring WindowsHost::longPath(std::string_view path) const {
     return longForm(fullPath(folder_, widen(path)));
 }
 
-void WindowsCommands::say(std::string_view text, std::string_view name, bool error) {
-    console_.say(text, {widen(name)}, error);
-}
-
-bool WindowsCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches, bool listed) {
+bool WindowsHost::copyTree(std::string_view folder, std::string_view dest, bool listed) {
     const std::wstring to = longPath(dest);
-    if (held_ == INVALID_HANDLE_VALUE || to != staging_) return copyFolder(longPath(folder), to, texts_, shown(console_, listed));
-    ShowLine show = shown(console_, listed);
-    return copyFolder(longPath(folder), to, texts_, [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
+    const ShowLine show = shown(console_, listed);
+    if (held_ == INVALID_HANDLE_VALUE || to != staging_) return tembrel::copyTree(longPath(folder), to, texts_, show);
+    return tembrel::copyTree(longPath(folder), to, texts_,
+                             [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
 }
 
-Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
+Deleted WindowsHost::deleteFiles(std::string_view folder, bool listed) {
     return tembrel::deleteFiles(longPath(folder), texts_, shown(console_, listed));
 }
 
-bool WindowsCommands::removeTree(std::string_view folder, bool, bool listed) {
+bool WindowsHost::removeTree(std::string_view folder, bool listed) {
     const std::wstring path = longPath(folder);
     if (path == staging_) letGo();
-    return removeFolder(path, texts_, shown(console_, listed));
+    return tembrel::removeTree(path, texts_, shown(console_, listed));
 }
 
 // A program in the working folder, by its exact name.
-Start WindowsCommands::startProgram(const CommandLine& command) {
+Start WindowsHost::startProgram(const CommandLine& command) {
     const std::wstring path = fullPath(folder_, widen(command.name));
     DWORD error = 0;
     const Started started = tembrel::startProgram(path, command, folder_, error);

@@ -1,6 +1,5 @@
-// The Windows platform's side of the command interpreter: the host the
-// shared front hands its commands to, and the commands' bodies (copy.cpp,
-// delete.cpp, program.cpp). The file commands take full paths in the long
+// The Windows host's commands: their bodies (copy.cpp, delete.cpp,
+// program.cpp). The file commands take full paths in the long
 // form, which has no length limit, and never enter or copy through a reparse
 // point (junction, symbolic link, mount point).
 #pragma once
@@ -14,58 +13,9 @@
 
 #include "platform/command_line.h"
 #include "platform/command_texts.h"
-#include "platform/interpreter.h"
-#include "platform/windows/console.h"
+#include "platform/host.h"
 
 namespace tembrel {
-
-// Where a command's lines go the moment each is made, in UTF-16 with a line
-// feed at its end: `error` is false for the listing, true for what went wrong.
-using ShowLine = std::function<void(std::wstring_view line, bool error)>;
-
-// The commands for the shared front, in the working folder `folder` (a full
-// path, the platform's own), speaking through `console`.
-class WindowsCommands final : public CommandHost {
-public:
-    WindowsCommands(const std::wstring& folder, Console& console, const CommandTexts& texts)
-        : folder_(folder), console_(console), texts_(texts) {}
-
-    void clear() override { console_.clear(); }
-    // pause waits for a key pressed after its text shows.
-    int readKey() override { return console_.readKey(true); }
-    void say(std::string_view text, std::string_view name, bool error) override;
-    bool copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) override;
-    Deleted deleteFiles(std::string_view folder, bool subfolders, bool listed) override;
-    bool removeTree(std::string_view folder, bool everything, bool listed) override;
-    Start startProgram(const CommandLine& command) override;
-    // The staged first copy (staging.cpp).
-    bool exists(std::string_view path) override;
-    unsigned long runId() override;
-    Outcome makeStaging(std::string_view path, std::string_view dest) override;
-    Outcome moveStaging(std::string_view path, std::string_view dest) override;
-    void endStaging(std::string_view path) override;
-    std::vector<std::string> namesIn(std::string_view folder) override;
-    bool claimStaging(std::string_view path) override;
-
-    // True once a program could not be started.
-    bool notStarted() const { return notStarted_; }
-
-private:
-    std::wstring longPath(std::string_view path) const;
-    // Lets go of the handle that keeps the staging folder this run's, so
-    // that the folder can be renamed or removed.
-    void letGo();
-    // A line of the copy into the staging folder, its names shown as the
-    // destination's; a stop asked for ends the copy here.
-    void showCopied(ShowLine& show, std::wstring_view line, bool error);
-
-    const std::wstring& folder_;
-    Console& console_;
-    const CommandTexts& texts_;
-    bool notStarted_ = false;
-    HANDLE held_ = INVALID_HANDLE_VALUE;  // open on the staging folder, its deletion not shared
-    std::wstring staging_, stagingShown_, destShown_;
-};
 
 // Called by the console's handler for the close, log-off and shutdown
 // events, on the handler's own thread: when a staging folder is held, asks
@@ -82,8 +32,8 @@ using ShowLine = std::function<void(std::wstring_view line, bool error)>;
 // `dest`, which it creates, listing each file as it is copied and then the
 // count line. A reparse point is skipped and named. False when something
 // could not be copied; a skipped link is no failure.
-bool copyFolder(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
-                const ShowLine& show);
+bool copyTree(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
+              const ShowLine& show);
 
 // del FOLDER\*.* /s /q: deletes every file in the folder and its subfolders,
 // read-only, hidden and system files included; a file link goes as a link.
@@ -93,7 +43,7 @@ Deleted deleteFiles(const std::wstring& folder, const CommandTexts& texts, const
 
 // rd FOLDER /s /q: removes the folder and everything in it, links as links.
 // False when it is still there.
-bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
+bool removeTree(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show);
 
 // How a program start went.
 enum class Started { Yes, Missing, TooLong, Failed };

@@ -38,6 +38,14 @@ void writeConsole(HANDLE handle, std::wstring_view text) {
 
 }  // namespace
 
+std::wstring widen(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
 Console::Console()
     : out_{GetStdHandle(STD_OUTPUT_HANDLE), false}, err_{GetStdHandle(STD_ERROR_HANDLE), false} {
     out_.console = isConsole(out_.handle);

@@ -257,7 +257,7 @@ Deleted deleteFiles(const std::wstring& folder, const CommandTexts& texts, const
     return remover.found == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
-bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
+bool removeTree(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
     const std::wstring& root = folder;
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -26,7 +26,7 @@ DWORD removeLink(HANDLE link) {
     return markDeleted(link);
 }
 
-bool removeReparsePoints(const std::wstring& path) {
+bool removeLink(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     Handle link;

@@ -1,19 +1,11 @@
-// The launcher's platform on Windows: the console, the file system by Win32
-// calls in long-form paths, and the host of the command interpreter
-// (commands.cpp); and the programs' entry, which takes no arguments. The working folder is the platform's own, a full
-// path: the process's current folder, limited to MAX_PATH and refused by
-// some programs on a network share, is never used.
+// The Windows host's console and paths, and the programs' entry, which takes
+// no arguments.
 
 #include <cstdlib>
 #include <vector>
 
-#include "platform/command_texts.h"
-#include "platform/interpreter.h"
-#include "platform/platform.h"
-#include "platform/staging.h"
-#include "platform/windows/commands.h"
-#include "platform/windows/console.h"
 #include "platform/windows/errors.h"
+#include "platform/windows/host.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/walk.h"
 
@@ -74,74 +66,54 @@ bool identify(const std::wstring& fullPath, Identity& identity) {
     return known;
 }
 
-class WindowsPlatform final : public Platform {
-public:
-    WindowsPlatform(const CommandTexts& texts, const std::wstring& folder)
-        : texts_(texts), folder_(folder), commands_(folder_, console_, texts) {
-        leaveTheCurrentFolder(folder_);
-    }
-
-    void write(std::string_view text) override { console_.write(text); }
-
-    int readKey() override { return console_.readKey(); }
-
-    bool isDirectory(std::string_view path) override {
-        const DWORD attributes = attributesOf(path);
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    }
-
-    bool exists(std::string_view path) override { return attributesOf(path) != INVALID_FILE_ATTRIBUTES; }
-
-    bool removeLinks(std::string_view path) override { return removeReparsePoints(longPathOf(path)); }
-
-    // By name, as the command interpreter does: ".." leads back to the folder
-    // a link was entered from.
-    bool changeDirectory(std::string_view path) override {
-        std::wstring folder = fullPath(folder_, widen(path));
-        const DWORD attributes = GetFileAttributesW(longForm(folder).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        folder_ = std::move(folder);
-        return true;
-    }
-
-    // Walks up from `path` by name, comparing each folder's identity with
-    // `folder`'s, so that a link or another name for the folder is found too.
-    bool encloses(std::string_view folder, std::string_view path) override {
-        Identity outer, inner;
-        std::wstring at = fullPath(folder_, widen(path));
-        if (!identify(fullPath(folder_, widen(folder)), outer) || !identify(at, inner)) return false;
-        for (bool known = true;; known = identify(at, inner)) {
-            if (known && inner == outer) return true;
-            const std::wstring up = parentOf(at);
-            if (up == at) return false;
-            at = up;
-        }
-    }
-
-    bool run(std::string_view line) override { return interpret(line, commands_, texts_); }
-
-    void removeStoppedCopies(std::string_view installFolder) override {
-        removeStagingLeftovers(installFolder, commands_);
-    }
-
-    // A message that a program could not start stays on the screen until a
-    // key is pressed when the console window is the launcher's own and
-    // closes the moment it ends. From a prompt, the launcher ends at once.
-    void keepMessageReadable() {
-        if (commands_.notStarted() && console_.alone()) interpret("pause", commands_, texts_);
-    }
-
-private:
-    std::wstring longPathOf(std::string_view path) const { return longForm(fullPath(folder_, widen(path))); }
-    DWORD attributesOf(std::string_view path) const { return GetFileAttributesW(longPathOf(path).c_str()); }
-
-    const CommandTexts& texts_;
-    Console console_;
-    std::wstring folder_;
-    WindowsCommands commands_;
-};
-
 }  // namespace
+
+WindowsHost::WindowsHost(const CommandTexts& texts, const std::wstring& folder) : texts_(texts), folder_(folder) {
+    leaveTheCurrentFolder(folder_);
+}
+
+void WindowsHost::say(std::string_view text, std::string_view name, bool error) {
+    console_.say(text, {widen(name)}, error);
+}
+
+bool WindowsHost::isDirectory(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WindowsHost::exists(std::string_view path) {
+    return GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WindowsHost::removeLink(std::string_view path) { return tembrel::removeLink(longPath(path)); }
+
+// By name, as the command interpreter does: ".." leads back to the folder a
+// link was entered from.
+bool WindowsHost::changeDirectory(std::string_view path) {
+    std::wstring folder = fullPath(folder_, widen(path));
+    const DWORD attributes = GetFileAttributesW(longForm(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    folder_ = std::move(folder);
+    return true;
+}
+
+// Walks up from `path` by name, comparing each folder's identity with
+// `folder`'s, so that a link or another name for the folder is found too.
+bool WindowsHost::encloses(std::string_view folder, std::string_view path) {
+    Identity outer, inner;
+    std::wstring at = fullPath(folder_, widen(path));
+    if (!identify(fullPath(folder_, widen(folder)), outer) || !identify(at, inner)) return false;
+    for (bool known = true;; known = identify(at, inner)) {
+        if (known && inner == outer) return true;
+        const std::wstring up = parentOf(at);
+        if (up == at) return false;
+        at = up;
+    }
+}
+
+void WindowsHost::keepMessageReadable() {
+    if (notStarted_ && console_.alone()) run("pause");
+}
 
 // The programs ignore their arguments.
 int platformMain(const ProgramInfo&, const CommandTexts& texts, int, char**,
@@ -155,9 +127,9 @@ int platformMain(const ProgramInfo&, const CommandTexts& texts, int, char**,
         return 1;
     }
     SetConsoleCtrlHandler(removeStagingFirst, TRUE);
-    WindowsPlatform platform(texts, folder);
-    const int status = launcher(platform);
-    platform.keepMessageReadable();
+    WindowsHost host(texts, folder);
+    const int status = launcher(host);
+    host.keepMessageReadable();
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "platform/windows/commands.h"
+#include "platform/windows/console.h"
 #include "platform/windows/paths.h"
 
 namespace tembrel {

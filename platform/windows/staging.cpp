@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/windows/commands.h"
+#include "platform/windows/host.h"
 #include "platform/windows/nt.h"
 #include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
@@ -43,20 +43,16 @@ void stopStagedCopy() {
     WaitForSingleObject(removed, 4000);
 }
 
-bool WindowsCommands::exists(std::string_view path) {
-    return GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+unsigned long WindowsHost::runId() { return GetCurrentProcessId(); }
 
-unsigned long WindowsCommands::runId() { return GetCurrentProcessId(); }
-
-void WindowsCommands::showCopied(ShowLine& show, std::wstring_view line, bool error) {
+void WindowsHost::showCopied(const ShowLine& show, std::wstring_view line, bool error) {
     std::wstring text(line);
     replaceAll(text, stagingShown_, destShown_);
     show(text, error);
     if (stopAsked) throw CopyStopped{};
 }
 
-Outcome WindowsCommands::makeStaging(std::string_view path, std::string_view dest) {
+Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
     const std::wstring folder = longPath(path), to = longPath(dest);
     InterlockedExchange(&holding, 1);
     // The folders above are made as the copy made them.
@@ -89,7 +85,7 @@ Outcome WindowsCommands::makeStaging(std::string_view path, std::string_view des
     return Outcome::Failed;
 }
 
-void WindowsCommands::letGo() {
+void WindowsHost::letGo() {
     if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
     held_ = INVALID_HANDLE_VALUE;
 }
@@ -97,7 +93,7 @@ void WindowsCommands::letGo() {
 // Renamed through the handle held since the folder was made, so no other
 // run can claim it between the copy's end and the rename; the install folder
 // is not hidden. The handle goes after the rename, whatever its outcome.
-Outcome WindowsCommands::moveStaging(std::string_view path, std::string_view dest) {
+Outcome WindowsHost::moveStaging(std::string_view path, std::string_view dest) {
     const std::wstring from = longPath(path), to = longPath(dest);
     SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::size_t cut = to.find_last_of(L'\\');
@@ -114,7 +110,7 @@ Outcome WindowsCommands::moveStaging(std::string_view path, std::string_view des
 
 // After a stop, the handler's thread is told the folder is gone, and this
 // thread waits for the end it brings.
-void WindowsCommands::endStaging(std::string_view) {
+void WindowsHost::endStaging(std::string_view) {
     letGo();
     staging_.clear();
     InterlockedExchange(&holding, 0);
@@ -124,7 +120,7 @@ void WindowsCommands::endStaging(std::string_view) {
     }
 }
 
-std::vector<std::string> WindowsCommands::namesIn(std::string_view folder) {
+std::vector<std::string> WindowsHost::namesIn(std::string_view folder) {
     std::vector<Entry> entries;
     std::vector<std::string> names;
     Handle open;
@@ -140,7 +136,7 @@ std::vector<std::string> WindowsCommands::namesIn(std::string_view folder) {
 // A run that holds its staging folder keeps its deletion unshared, so the
 // folder opens for deletion only when no running program holds it. It is a
 // folder, not a link, and this run removes it next.
-bool WindowsCommands::claimStaging(std::string_view path) {
+bool WindowsHost::claimStaging(std::string_view path) {
     const std::wstring folder = longPath(path);
     const HANDLE handle = openFolder(folder, DELETE | FILE_READ_ATTRIBUTES);
     if (handle == INVALID_HANDLE_VALUE) return false;

@@ -43,6 +43,6 @@ DWORD removeLink(HANDLE link);
 
 // Removes a reparse point at the path, as a link; false when it could not be
 // removed. The deletes deal with the links inside the folder.
-bool removeReparsePoints(const std::wstring& path);
+bool removeLink(const std::wstring& path);
 
 }  // namespace tembrel
