@@ -21,11 +21,19 @@ bool readyToDelete(Platform& platform, const std::string& installFolder) {
     return platform.removeLink(installFolder) && platform.isDirectory(installFolder);
 }
 
-void runDeletes(Platform& platform, const std::string& installFolder) {
-    // The file delete names the install folder's contents by full path, so
-    // no interpreter can apply it to same-named files elsewhere on drive C.
-    platform.run("del " + installFolder + "\\*.* /s /q");
-    platform.run("rd " + installFolder + " /s /q");
+// The install folder is first moved aside in one step, so that the install
+// path holds the whole install or nothing, however the delete ends (a stop,
+// a file that cannot go): no launch ever starts on part of an install. The
+// deletes then name the moved folder; its leftovers go at the next start.
+// The file delete names the folder's contents by full path, so no
+// interpreter can apply it to same-named files elsewhere on drive C.
+// Empty when the folder could not be moved: nothing is deleted.
+std::string runDeletes(Platform& platform, const std::string& installFolder) {
+    const std::string aside = platform.setAside(installFolder);
+    if (aside.empty()) return aside;
+    platform.run("del " + aside + "\\*.* /s /q");
+    platform.run("rd " + aside + " /s /q");
+    return aside;
 }
 
 }  // namespace
@@ -62,32 +70,37 @@ void launch(const Edition& edition, Platform& platform) {
 
 void uninstall(const Edition& edition, Platform& platform) {
     const std::string installFolder = installPath(edition);
-    platform.removeStoppedCopies(installFolder);
+    const bool leftoversGone = platform.removeStoppedCopies(installFolder);
     if (!platform.isDirectory(installFolder)) {
         // A link there that leads nowhere goes, and only the link: removed,
-        // it was the whole uninstall.
+        // it was the whole uninstall. A moved-aside install that still holds
+        // what could not be deleted is no "nothing to uninstall".
         const bool linkRemoved = platform.exists(installFolder) && platform.removeLink(installFolder) &&
                                  !platform.exists(installFolder);
         platform.run("cls");
-        writeScreen(platform, linkRemoved ? edition.uninstallSuccessScreen : edition.uninstallNotFoundScreen);
+        writeScreen(platform, linkRemoved      ? edition.uninstallSuccessScreen
+                              : leftoversGone ? edition.uninstallNotFoundScreen
+                                              : edition.uninstallFailedScreen);
         platform.run("pause>nul");
         return;
     }
     // An install folder that is the payload, or holds the program's own
     // folder, is the only copy of what would be deleted: it stays.
     const std::string folder(edition.folderName);
+    std::string aside;
     if (!platform.encloses(installFolder, folder) && !platform.encloses(installFolder, ".") &&
         readyToDelete(platform, installFolder)) {
         platform.changeDirectory("c:\\");
-        runDeletes(platform, installFolder);
+        aside = runDeletes(platform, installFolder);
         // Still sent, as the launcher always has; no interpreter since
         // Windows NT knows DELTREE, so it runs nothing.
-        platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
+        if (!aside.empty()) platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
     }
     platform.run("cls");
-    // Report success only when the folder is really gone.
-    writeScreen(platform, platform.isDirectory(installFolder) ? edition.uninstallFailedScreen
-                                                              : edition.uninstallSuccessScreen);
+    // Report success only when the install, and the folder it was moved to,
+    // are really gone.
+    const bool removed = !platform.isDirectory(installFolder) && (aside.empty() || !platform.exists(aside));
+    writeScreen(platform, removed ? edition.uninstallSuccessScreen : edition.uninstallFailedScreen);
     platform.run("pause>nul");
 }
 

@@ -41,7 +41,8 @@ public:
 
     // The launcher's command lines, carried out by the shared front.
     bool run(std::string_view commandLine) final;
-    void removeStoppedCopies(std::string_view installFolder) final;
+    bool removeStoppedCopies(std::string_view installFolder) final;
+    std::string setAside(std::string_view folder) final;
 
     // The interpreter's texts in the form say() takes them: converted for
     // the console once, when the host is made, and used by every path.
@@ -79,6 +80,12 @@ public:
     // Lets go of a staging folder, renamed or removed; a stop asked for
     // meanwhile takes effect now.
     virtual void endStaging(std::string_view path) = 0;
+    // Renames the folder to `aside` in one step, never onto what stands
+    // there, and holds `aside` as this run's, as claimStaging does. Taken:
+    // the name is another's. Failed, the host having said why: the folder is
+    // in use (a program works in it or holds a file of it open) or cannot
+    // be moved.
+    virtual Outcome moveAside(std::string_view folder, std::string_view aside) = 0;
     // The names in a folder; none when it cannot be read.
     virtual std::vector<std::string> namesIn(std::string_view folder) = 0;
     // Takes a staging folder that no running program holds (it was left by

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace tembrel {
@@ -48,10 +49,18 @@ public:
     // asked: a copy that left something out, a program that could not start.
     virtual bool run(std::string_view commandLine) = 0;
 
-    // Removes what first copies into the install folder left when they were
-    // stopped for good (a power cut, a kill): their staging folders beside
-    // it, none that a running program still holds.
-    virtual void removeStoppedCopies(std::string_view /*installFolder*/) {}
+    // Removes what first copies and uninstalls of the install folder left
+    // when they were stopped for good (a power cut, a kill) or could not
+    // delete everything: their folders beside it, none that a running
+    // program still holds. False when one of them stays.
+    virtual bool removeStoppedCopies(std::string_view installFolder) = 0;
+
+    // Moves the folder aside in one step, to a hidden name beside it that no
+    // launch takes for an install, and returns that name: what stands at the
+    // folder's path is then the whole install or nothing, however the delete
+    // that follows ends. Empty, with the reason shown, when it cannot be
+    // moved: a program works inside it, or holds a file of it open.
+    virtual std::string setAside(std::string_view folder) = 0;
 };
 
 struct CommandTexts;

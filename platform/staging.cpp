@@ -36,12 +36,14 @@ std::pair<std::string_view, std::string_view> splitDest(std::string_view dest) {
 
 // Removes a staging folder this run holds, then lets go of it. A tree too
 // deep for the memory there is stays, for a later start to remove.
-void removeStaging(const std::string& staging, Host& host) {
+bool removeStaging(const std::string& staging, Host& host) {
+    bool removed = false;
     try {
-        host.removeTree(staging, false);
+        removed = host.removeTree(staging, false);
     } catch (const std::bad_alloc&) {
     }
     host.endStaging(staging);
+    return removed;
 }
 
 }  // namespace
@@ -105,17 +107,38 @@ bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Hos
     return false;
 }
 
-void Host::removeStoppedCopies(std::string_view installFolder) { removeStagingLeftovers(installFolder, *this); }
+bool Host::removeStoppedCopies(std::string_view installFolder) { return removeStagingLeftovers(installFolder, *this); }
 
-void removeStagingLeftovers(std::string_view dest, Host& host) {
+std::string Host::setAside(std::string_view folder) { return tembrel::setAside(folder, *this); }
+
+bool removeStagingLeftovers(std::string_view dest, Host& host) {
     const auto [parent, name] = splitDest(dest);
-    if (name.empty()) return;
+    if (name.empty()) return true;
     const std::string folder = parent.empty() ? std::string(".") : std::string(parent);
+    bool allGone = true;
     for (const std::string& entry : host.namesIn(folder)) {
         if (!isStagingName(entry, name)) continue;
         const std::string staging = std::string(parent) + entry;
-        if (host.claimStaging(staging)) removeStaging(staging, host);
+        if (host.claimStaging(staging) && !removeStaging(staging, host)) allGone = false;
     }
+    return allGone;
+}
+
+std::string setAside(std::string_view folder, Host& host) {
+    const auto [parent, name] = splitDest(folder);
+    if (name.empty()) return {};
+    for (int attempt = 1; attempt <= 9; ++attempt) {
+        std::string aside = std::string(parent) + stagingName(name, host.runId(), attempt);
+        switch (host.moveAside(folder, aside)) {
+        case Outcome::Done:
+            return aside;
+        case Outcome::Taken:
+            break;
+        case Outcome::Failed:
+            return {};
+        }
+    }
+    return {};
 }
 
 }  // namespace tembrel

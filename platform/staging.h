@@ -26,8 +26,15 @@ bool isStagingName(std::string_view name, std::string_view destName);
 // the copy counts as done. Onto an existing folder the copy merges, as always.
 bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Host& host);
 
-// Removes the staging folders of copies into `dest` that no running program
-// holds any more (a power cut, a kill), with the confined delete.
-void removeStagingLeftovers(std::string_view dest, Host& host);
+// Removes the staging folders of copies into `dest`, and the folders that
+// uninstalls of `dest` set aside, that no running program holds any more (a
+// power cut, a kill, a file that could not be deleted), with the confined
+// delete. False when one of them stays.
+bool removeStagingLeftovers(std::string_view dest, Host& host);
+
+// Moves `folder` aside to a staging name beside it (stagingName), which no
+// launch takes for an install and the leftover sweep removes. Returns that
+// name, or an empty one when the folder could not be moved.
+std::string setAside(std::string_view folder, Host& host);
 
 }  // namespace tembrel

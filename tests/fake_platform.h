@@ -28,7 +28,9 @@ public:
     std::set<std::string> failingCommands; // first words of the commands that fail
     bool failedCopyMakesFolder = false;    // a failing xcopy still made its folder
     std::set<std::string> stuck;           // folders that rd cannot remove
-    std::vector<std::string> log;          // "write:", "key:", "unlink:", "chdir:", "run:", "sweep:"
+    std::set<std::string> inUse;           // folders that cannot be set aside
+    bool leftoverStays = false;            // the sweep leaves a folder it could not delete
+    std::vector<std::string> log;          // "write:", "key:", "unlink:", "chdir:", "run:", "sweep:", "aside:"
 
     void write(std::string_view text) override {
         // Consecutive writes form one entry: only their concatenation is seen.
@@ -66,8 +68,20 @@ public:
         return missingFolders.count(std::string(path)) == 0;
     }
     bool encloses(std::string_view, std::string_view path) override { return enclosed.count(std::string(path)) != 0; }
-    void removeStoppedCopies(std::string_view installFolder) override {
+    bool removeStoppedCopies(std::string_view installFolder) override {
         log.push_back("sweep:" + std::string(installFolder));
+        return !leftoverStays;
+    }
+    // The folder moves, what rd cannot remove with it, to "c:\.NAME.partial-1".
+    std::string setAside(std::string_view folder) override {
+        const std::string from(folder);
+        log.push_back("aside:" + from);
+        if (inUse.count(from) != 0) return {};
+        const std::string aside = "c:\\." + from.substr(3) + ".partial-1";
+        folders.erase(from);
+        folders.insert(aside);
+        if (stuck.count(from) != 0) stuck.insert(aside);
+        return aside;
     }
     // xcopy makes its destination, rd removes its folder, as far as the model goes.
     bool run(std::string_view commandLine) override {

@@ -96,13 +96,15 @@ TEST_P(FlowTest, LaunchKeys) {
 
 TEST_P(FlowTest, UninstallKeys) {
     const std::string unlink = "unlink:" + install();
+    const std::string aside = "c:\\." + folder() + ".partial-1";
     const std::vector<std::string> deletes = {
         "chdir:c:\\",
-        "run:del " + install() + "\\*.* /s /q",
-        "run:rd " + install() + " /s /q",
+        "aside:" + install(),
+        "run:del " + aside + "\\*.* /s /q",
+        "run:rd " + aside + " /s /q",
         "run:DELTREE /Y C:\\" + std::string(edition().folderNameUpper),
     };
-    enum Install { Folder, Stuck, Link, FixedLink, Payload, Ship };
+    enum Install { Folder, Stuck, InUse, Link, FixedLink, Payload, Ship };
     struct Case {
         const char* what;
         Install install;
@@ -113,6 +115,8 @@ TEST_P(FlowTest, UninstallKeys) {
     const Case cases[] = {
         {"removed", Folder, {unlink}, true, true},
         {"still there after the deletes", Stuck, {unlink}, true, false},
+        // A folder in use is never moved, and nothing in it is deleted.
+        {"in use", InUse, {unlink, "chdir:c:\\", "aside:" + install()}, false, false},
         // The install path was a link: removing it was the whole uninstall.
         {"a link at the install path", Link, {unlink}, false, true},
         // A link that cannot be removed keeps every delete command away.
@@ -127,6 +131,7 @@ TEST_P(FlowTest, UninstallKeys) {
             fake.keys = {key};
             fake.folders.insert(install());
             if (c.install == Stuck) fake.stuck.insert(install());
+            if (c.install == InUse) fake.inUse.insert(install());
             if (c.install == Link || c.install == FixedLink) fake.links.insert(install());
             fake.linksRemovable = c.install != FixedLink;
             if (c.install == Payload) fake.enclosed.insert(folder());
@@ -139,19 +144,24 @@ TEST_P(FlowTest, UninstallKeys) {
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
         }
     }
-    // Nothing there, or a link that leads nowhere: that link, and only it, goes.
-    for (const bool linkNowhere : {false, true}) {
+    // Nothing there, or a link that leads nowhere: that link, and only it,
+    // goes. A set-aside install that the sweep could not finish is a failure.
+    enum Nothing { NotInstalled, LinkNowhere, LeftoverStays };
+    for (const Nothing there : {NotInstalled, LinkNowhere, LeftoverStays}) {
         FakePlatform fake;
         fake.keys = {'2'};
+        fake.leftoverStays = there == LeftoverStays;
         std::vector<std::string> expected = {menu(), "key:50", "sweep:" + install()};
-        if (linkNowhere) {
+        if (there == LinkNowhere) {
             fake.otherThings.insert(install());
             fake.links.insert(install());
             expected.push_back("unlink:" + install());
         }
-        const Screen shown = linkNowhere ? edition().uninstallSuccessScreen : edition().uninstallNotFoundScreen;
+        const Screen shown = there == LinkNowhere    ? edition().uninstallSuccessScreen
+                             : there == NotInstalled ? edition().uninstallNotFoundScreen
+                                                     : edition().uninstallFailedScreen;
         expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
-        EXPECT_EQ(run(fake), expected) << (linkNowhere ? "a link that leads nowhere" : "not installed");
+        EXPECT_EQ(run(fake), expected) << there;
     }
 }
 

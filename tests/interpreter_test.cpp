@@ -69,6 +69,10 @@ public:
         log += "move " + std::string(path) + " " + std::string(dest) + ";";
         return moved;
     }
+    Outcome moveAside(std::string_view folder, std::string_view aside) override {
+        log += "aside " + std::string(folder) + " " + std::string(aside) + ";";
+        return namesTaken-- > 0 ? Outcome::Taken : moved;
+    }
     void endStaging(std::string_view path) override { log += "end " + std::string(path) + ";"; }
     std::vector<std::string> namesIn(std::string_view folder) override {
         log += "names " + std::string(folder) + ";";

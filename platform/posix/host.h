@@ -57,6 +57,7 @@ public:
     unsigned long runId() override;
     Outcome makeStaging(std::string_view path, std::string_view dest) override;
     Outcome moveStaging(std::string_view path, std::string_view dest) override;
+    Outcome moveAside(std::string_view folder, std::string_view aside) override;
     void endStaging(std::string_view path) override;
     std::vector<std::string> namesIn(std::string_view folder) override;
     bool claimStaging(std::string_view path) override;
@@ -90,6 +91,7 @@ private:
     std::string folder_;  // the working folder, by name
     std::string pending_;
     int stagingFd_ = -1;  // the staging folder held, locked
+    int asideFd_ = -1;    // a folder set aside to be deleted, locked
     bool copying_ = false;
     bool outputFailed_ = false;
     bool keysRead_ = false;  // from the terminal

@@ -50,6 +50,7 @@ PosixHost::~PosixHost() {
     if (keysRead_) discardUnreadKeys();
     if (shipFd_ >= 0) close(shipFd_);
     if (stagingFd_ >= 0) close(stagingFd_);
+    if (asideFd_ >= 0) close(asideFd_);
 }
 
 // The OEM letters go out as the terminal reads them: in UTF-8, in Latin-1

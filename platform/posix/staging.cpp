@@ -59,9 +59,22 @@ bool sameFolder(const Place& place, int fd) {
     return place.status(named, false) && fstat(fd, &held) == 0 && idOf(named) == idOf(held);
 }
 
-}  // namespace
+// Renames in one step, never onto what stands there (rename() would replace
+// an empty folder): Done, Taken, or Failed with errno saying why.
+Outcome renameAlone(const Place& from, const Place& to) {
+    int moved = from.folder < 0 || to.folder < 0
+                    ? (errno = from.folder < 0 ? from.error : to.error, -1)
+                    : renameat2(from.folder, from.name.c_str(), to.folder, to.name.c_str(), RENAME_NOREPLACE);
+    if (moved != 0 && (errno == ENOSYS || errno == EINVAL)) {  // kernels before 3.15, some file systems
+        struct stat st;
+        moved = to.status(st, false) ? (errno = EEXIST, -1)
+                                     : renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str());
+    }
+    if (moved == 0) return Outcome::Done;
+    return errno == EEXIST || errno == ENOTEMPTY || errno == ENOTDIR ? Outcome::Taken : Outcome::Failed;
+}
 
-bool stopRequested() { return stopSignal != 0; }
+}  // namespace
 
 unsigned long PosixHost::runId() { return static_cast<unsigned long>(getpid()); }
 
@@ -106,23 +119,36 @@ Outcome PosixHost::makeStaging(std::string_view path, std::string_view dest) {
     return Outcome::Failed;
 }
 
+bool stopRequested() { return stopSignal != 0; }
+
 Outcome PosixHost::moveStaging(std::string_view path, std::string_view dest) {
     Place from, to;
     if (!place(path, from) || !place(dest, to)) return Outcome::Failed;
-    // Never onto what stands there: rename() would replace an empty folder.
-    int moved = from.folder < 0 || to.folder < 0
-                    ? (errno = from.folder < 0 ? from.error : to.error, -1)
-                    : renameat2(from.folder, from.name.c_str(), to.folder, to.name.c_str(), RENAME_NOREPLACE);
-    if (moved != 0 && (errno == ENOSYS || errno == EINVAL)) {  // kernels before 3.15, some file systems
-        struct stat st;
-        moved = to.status(st, false) ? (errno = EEXIST, -1)
-                                     : renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str());
+    const Outcome moved = renameAlone(from, to);
+    if (moved == Outcome::Failed)
+        say(fillIn(texts().cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to.path), utf8()), true);
+    return moved;
+}
+
+// The folder is locked before it moves, so no other run's sweep takes it
+// once it has its new name; the lock goes with the run.
+Outcome PosixHost::moveAside(std::string_view path, std::string_view aside) {
+    Place from, to;
+    if (!place(path, from) || !place(aside, to)) return Outcome::Failed;
+    Fd folder(from.open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+    Outcome moved = Outcome::Failed;
+    if (folder && (usedByAnotherProcess(folder.fd) || flock(folder.fd, LOCK_EX | LOCK_NB) != 0)) {
+        errno = EBUSY;
+    } else if (folder) {
+        moved = renameAlone(from, to);
     }
-    if (moved == 0) return Outcome::Done;
-    if (errno == EEXIST || errno == ENOTEMPTY || errno == ENOTDIR) return Outcome::Taken;
-    say(fillIn(texts().cannotCreateFolder, {"{}", errorText(errno)}), shownName(dosName(to.path), utf8()),
-        true);
-    return Outcome::Failed;
+    if (moved == Outcome::Failed)
+        say(fillIn(texts().cannotRemove, {"{}", errorText(errno)}), shownName(path, utf8()), true);
+    if (moved != Outcome::Done) return moved;
+    if (asideFd_ >= 0) close(asideFd_);
+    asideFd_ = folder.fd;
+    folder.fd = -1;
+    return moved;
 }
 
 void PosixHost::endStaging(std::string_view) {

@@ -145,6 +145,10 @@ bool belowDotFolder(int fd, FileId top);
 enum class LinkRemoval { Clear, Left, Mount };
 LinkRemoval removeLinkAt(int folderFd, const std::string& name);
 
+// True when a process of this user's other than this one has its working
+// folder, root, program or an open file in the open folder (in_use.cpp).
+bool usedByAnotherProcess(int folderFd);
+
 // Copies the contents of one open file to another: a clone where the file
 // system shares blocks; otherwise the data only, so that holes stay holes.
 bool copyContents(int in, int out, const struct stat& st);

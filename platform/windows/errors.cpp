@@ -14,6 +14,11 @@ std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_vie
     return fillIn(oemToWide(oem), values);
 }
 
+bool isInUseError(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_DIR_NOT_EMPTY || error == ERROR_DELETE_PENDING;
+}
+
 std::wstring decimal(unsigned long number) {
     std::wstring digits;
     do {

@@ -22,4 +22,10 @@ std::wstring decimal(unsigned long number);
 // none.
 std::wstring reason(DWORD error, std::wstring_view name = {});
 
+// True for an error that a file in use or an on-access scanner causes, and
+// that may pass by itself when the holder lets go: sharing and lock
+// violations, access denied, a folder that still holds a file being
+// deleted, a delete pending.
+bool isInUseError(DWORD error);
+
 }  // namespace tembrel

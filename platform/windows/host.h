@@ -46,6 +46,7 @@ public:
     unsigned long runId() override;
     Outcome makeStaging(std::string_view path, std::string_view dest) override;
     Outcome moveStaging(std::string_view path, std::string_view dest) override;
+    Outcome moveAside(std::string_view folder, std::string_view aside) override;
     void endStaging(std::string_view path) override;
     std::vector<std::string> namesIn(std::string_view folder) override;
     bool claimStaging(std::string_view path) override;

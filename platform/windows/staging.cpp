@@ -108,6 +108,36 @@ Outcome WindowsHost::moveStaging(std::string_view path, std::string_view dest) {
     return Outcome::Failed;
 }
 
+// Moved by its own handle, opened as what it is. Windows refuses to move a
+// folder that holds an open file, or that another program has open without
+// sharing its deletion: then nothing is deleted. An on-access scanner holds
+// each file it looks at only a moment, so such refusals are tried again for
+// about two seconds, as the delete does. Under Wine a folder holding open
+// files moves, and what cannot be deleted stays in the moved folder. The
+// moved folder is not held: the deletes that follow need it open for
+// deletion themselves.
+Outcome WindowsHost::moveAside(std::string_view path, std::string_view aside) {
+    const std::wstring from = longPath(path), to = longPath(aside);
+    const std::size_t cut = to.find_last_of(L'\\');
+    Handle parent;
+    DWORD error = openFolder(to.substr(0, cut + 1), Access::Read, false, parent);
+    for (const DWORD start = GetTickCount(); error == 0;) {
+        Handle folder;
+        error = openFolder(from, Access::Remove, true, folder);
+        if (error == 0) error = moveInto(folder.get(), parent.get(), std::wstring_view(to).substr(cut + 1));
+        if (error == 0 || !isInUseError(error) || GetTickCount() - start >= 2000) break;
+        error = 0;
+        Sleep(100);
+    }
+    if (error == 0) {
+        SetFileAttributesW(to.c_str(), GetFileAttributesW(to.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+        return Outcome::Done;
+    }
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
+    console_.writeWide(textOf(texts_.cannotRemove, {shownPath(from), reason(error)}), true);
+    return Outcome::Failed;
+}
+
 // After a stop, the handler's thread is told the folder is gone, and this
 // thread waits for the end it brings.
 void WindowsHost::endStaging(std::string_view) {
