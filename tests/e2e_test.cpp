@@ -129,6 +129,13 @@ TEST_P(EndToEnd, LaterLaunchesCopyNothing) {
     EXPECT_EQ(started(), ship_.string() + "\n" + ship_.string() + "\n");
 }
 
+TEST_P(EndToEnd, AnInstallFollowsDosDevices) {
+    fs::create_directories(root_ / "wine" / "dosdevices");
+    fs::create_directory_symlink(root_ / "home", root_ / "wine" / "dosdevices" / "c:");  // a folder elsewhere
+    piped("1");
+    EXPECT_EQ(snapshot(root_ / "home" / folder()), snapshot(ship_ / folder()));
+}
+
 TEST_P(EndToEnd, AnyFolderAtTheInstallPathCountsAsInstalled) {
     std::string upper = folder();
     for (char& c : upper) c = static_cast<char>(toupper(c));
