@@ -31,6 +31,28 @@ TEST(DriveCFolder, FromTheWinePrefixOrHome) {
     }
 }
 
+TEST(OpenDriveC, WhereDosDevicesLeads) {
+    const std::string r = "/tmp/drive-c-" + std::to_string(getpid()), p = r + "/p", there = r + "/there";
+    const std::string none = "Drive C: '" + p + "/dosdevices/c:' leads to no folder\n";
+    // dosdevices/c: (nullptr: no dosdevices, "": no c:), where it leads is another user's, drive C, refusal
+    using Case = std::tuple<const char*, bool, std::string, std::string>;
+    for (const auto& [link, foreign, folder, refusal] :
+         {Case{nullptr, false, p + "/drive_c", ""}, Case{"../drive_c", false, p + "/drive_c", ""},
+          Case{"../../there", false, there, ""}, Case{"", false, "", none}, Case{"../../nowhere", false, "", none},
+          Case{"../../there", true, "", "wine: '" + there + "' is not owned by you\n"}}) {
+        std::filesystem::remove_all(r);
+        std::filesystem::create_directories(p + "/drive_c");
+        std::filesystem::create_directories(there);
+        if (link != nullptr) std::filesystem::create_directories(p + "/dosdevices");
+        if (link != nullptr && *link != '\0') std::filesystem::create_directory_symlink(link, p + "/dosdevices/c:");
+        if (foreign && chown(there.c_str(), 65534, 65534) != 0) continue;  // root only
+        const DriveC drive = ownDriveC(driveCFolder(p.c_str(), ""));
+        EXPECT_EQ(std::tuple(drive.folder, drive.refusal, drive.fd >= 0), std::tuple(folder, refusal, !folder.empty()));
+        if (drive.fd >= 0) close(drive.fd);
+    }
+    std::filesystem::remove_all(r);
+}
+
 TEST(DriveCFolder, HomeFromTheUserDatabaseWhenHomeIsUnset) {
     const std::string saved = getenv("HOME") != nullptr ? getenv("HOME") : "";
     unsetenv("HOME");

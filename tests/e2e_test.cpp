@@ -14,11 +14,13 @@ using namespace tembrel::testing;
 // ---- on a terminal ----
 
 TEST_P(EndToEnd, ExitKeysEndAtOnceAndLeaveTheTerminalAsItWas) {
-    for (const char* key : {"3", "\x1b"}) {
+    for (const auto& [key, late] : {std::pair{"3", ""}, {"\x1b", ""}, {"\x1b", "[A"}}) {
         Terminal t({program()}, ship_.string(), env());
         ASSERT_TRUE(t.waitFor(edition().prompt)) << t.output();
         t.type(key);
+        if (*late != '\0') { usleep(130'000); t.type(late); }
         EXPECT_TRUE(exitedWithZero(t.wait()));
+        EXPECT_EQ(t.unreadInput(), 0) << "nothing left for the shell";
         // Nothing follows the prompt: no echo, no text.
         EXPECT_EQ(t.output().substr(t.output().size() - edition().prompt.size()), edition().prompt);
         EXPECT_TRUE(sameSettings(t.settings(), t.initialSettings()));
@@ -127,6 +129,13 @@ TEST_P(EndToEnd, LaterLaunchesCopyNothing) {
     EXPECT_EQ(second.out, menu());
     EXPECT_EQ(snapshot(install()), installed);
     EXPECT_EQ(started(), ship_.string() + "\n" + ship_.string() + "\n");
+}
+
+TEST_P(EndToEnd, AnInstallFollowsDosDevices) {
+    fs::create_directories(root_ / "wine" / "dosdevices");
+    fs::create_directory_symlink(root_ / "home", root_ / "wine" / "dosdevices" / "c:");  // a folder elsewhere
+    piped("1");
+    EXPECT_EQ(snapshot(root_ / "home" / folder()), snapshot(ship_ / folder()));
 }
 
 TEST_P(EndToEnd, AnyFolderAtTheInstallPathCountsAsInstalled) {

@@ -10,16 +10,16 @@
 namespace tembrel {
 namespace {
 
-constexpr int pause = -2;  // in a script: a gap longer than the escape wait
+constexpr int pause = -2000;  // in a script: a gap of 2 s; any number below 0 is a gap of that many ms
 
 // Bytes as a terminal would deliver them, with gaps where the user paused.
 class ScriptedBytes : public ByteSource {
 public:
     ScriptedBytes(std::deque<int> script, int erase, bool utf8) : script_(std::move(script)), erase_(erase), utf8_(utf8) {}
     int next(int waitMs) override {
-        while (!script_.empty() && script_.front() == pause) {
+        while (!script_.empty() && script_.front() < 0) {
+            if (waitMs >= 0 && (script_.front() += waitMs) < 0) return noByte;  // the wait ran out first
             script_.pop_front();
-            if (waitMs >= 0) return noByte;  // the wait ran out first
         }
         if (script_.empty()) return noByte;  // end of input
         const int byte = script_.front();
@@ -29,8 +29,8 @@ public:
     int eraseChar() override { return erase_; }
     bool utf8() override { return utf8_; }
     std::size_t left() const {
-        std::size_t n = 0;
-        for (int b : script_) n += b != pause;
+        std::size_t n = heldBack != noByte;  // held back for the next key
+        for (int b : script_) n += b >= 0;
         return n;
     }
 
@@ -73,6 +73,16 @@ TEST(DecodeKey, Table) {
         {"a UTF-8 letter is one key", {0xC3, 0xBC, '1'}, 0xC3, 1, 127, true},
         {"a three-byte letter is one key", {0xE2, 0x82, 0xAC}, 0xE2, 0, 127, true},
         {"outside UTF-8 a byte is a key", {0xC3, 0xBC}, 0xC3, 1},
+        {"40 ms", {27, -40, '[', 'A'}, 224, 0}, {"60 ms", {27, -60, '[', 'A'}, 224, 0},
+        {"150 ms", {27, -150, 'O', 'P'}, 27, 0}, {"key 150 ms on", {27, -150, '1'}, 27, 1},
+        {"final 150 ms on", {27, '[', '1', -150, '~'}, 224, 0}, {"Linux F1", {27, '[', '[', 'A', '1'}, 224, 1},
+        {"xterm Shift+F1", {27, 'O', '2', 'P', '1'}, 224, 1}, {"rxvt F1", {27, '[', '1', '1', '~', '1'}, 224, 1},
+        {"rxvt Shift+Insert", {27, '[', '2', '$', '1'}, 224, 1}, {"rxvt Ctrl+Insert", {27, '[', '2', '^', '1'}, 224, 1},
+        {"rxvt Alt+Up", {27, 27, '[', 'A', '1'}, 224, 1}, {"intermediate", {27, '[', '1', ' ', 'q', '1'}, 224, 1},
+        {"Esc, intermediate", {27, ' ', 'F', '1'}, 224, 1}, {"cut by another", {27, '[', '1', 27, '[', 'A'}, 224, 3},
+        {"8-bit SS3", {0x8F, 'P', '1'}, 224, 1}, {"8-bit CSI", {0x9B, '1', ';', '5', 'C', '1'}, 224, 1},
+        {"UTF-8 cut", {0xC3, '1'}, 0xC3, 1, 127, true}, {"UTF-8 0x9B", {0xC3, 0x9B, '1'}, 0xC3, 1, 127, true},
+        {"U+009B", {0xC2, 0x9B, 'A', '1'}, 224, 1, 127, true},
     };
     for (const KeyCase& c : cases) {
         ScriptedBytes source(c.bytes, c.erase, c.utf8);

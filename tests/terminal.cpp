@@ -121,8 +121,12 @@ int Terminal::wait(int timeoutMs) {
 void Terminal::signal(int sig) { kill(pid_, sig); }
 
 int Terminal::unreadInput() const {
+    struct termios now = settings(), raw = now;  // counted out of line editing: a line not ended counts too
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+    tcsetattr(slave_, TCSANOW, &raw);
     int n = -1;
     ioctl(slave_, FIONREAD, &n);
+    tcsetattr(slave_, TCSANOW, &now);
     return n;
 }
 

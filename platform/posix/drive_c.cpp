@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <vector>
@@ -34,29 +36,45 @@ DriveC driveCFolder(const char* winePrefix, const char* home) {
     return {prefix + "/drive_c", ""};
 }
 
-int openOwnDriveC(const std::string& folder, std::string& refusal) {
-    const std::string prefix = splitLast(folder).first;
+namespace {
+
+void refuse(DriveC& drive, std::string why) { drive = {"", std::move(why)}; }
+
+// The path of an open folder, by the kernel's account where /proc tells it.
+std::string pathOf(int fd, const std::string& path) {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), buffer, sizeof buffer);
+    if (n > 0 && n < static_cast<ssize_t>(sizeof buffer) && buffer[0] == '/') return std::string(buffer, n);
+    return realpath(path.c_str(), buffer) != nullptr ? buffer : path;
+}
+
+}  // namespace
+
+// Wine makes dosdevices, drive_c and the link c: to it only when it finds no
+// dosdevices at all (anything of that name counts); then on, it reaches every
+// C: path through dosdevices/c:, wherever that leads.
+void openDriveC(DriveC& drive) {
+    const std::string prefix = splitLast(drive.folder).first;
     struct stat st;
     Fd top(open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!top) return -1;  // made later, by this user
+    if (!top) return;  // made later, by this user
     if (fstat(top.fd, &st) != 0 || st.st_uid != getuid()) {
-        refusal = "wine: '" + prefix + "' is not owned by you\n";
-        return -1;
+        return refuse(drive, "wine: '" + prefix + "' is not owned by you\n");
     }
-    const int fd = openat(top.fd, "drive_c", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0 && (fstat(fd, &st) != 0 || st.st_uid != getuid())) {
+    const bool setUp = fstatat(top.fd, "dosdevices", &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+    const int fd = openat(top.fd, setUp ? "dosdevices/c:" : "drive_c", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && setUp) return refuse(drive, "Drive C: '" + prefix + "/dosdevices/c:' leads to no folder\n");
+    if (fd < 0) return;  // drive_c, made later
+    if (setUp) drive.folder = pathOf(fd, prefix + "/dosdevices/c:");
+    if (fstat(fd, &st) != 0 || st.st_uid != getuid()) {
         close(fd);
-        refusal = "wine: '" + folder + "' is not owned by you\n";
-        return -1;
+        return refuse(drive, "wine: '" + drive.folder + "' is not owned by you\n");
     }
-    return fd;
+    drive.fd = fd;
 }
 
 DriveC ownDriveC(DriveC placed) {
-    if (placed.folder.empty()) return placed;
-    std::string refusal;
-    placed.fd = openOwnDriveC(placed.folder, refusal);
-    if (!refusal.empty()) return {"", refusal};
+    if (!placed.folder.empty()) openDriveC(placed);
     return placed;
 }
 

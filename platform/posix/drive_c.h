@@ -11,33 +11,38 @@ namespace tembrel {
 
 // Where drive C is, or why it has no place.
 struct DriveC {
-    std::string folder;   // empty when refused
+    std::string folder;   // empty when refused; the prefix's drive_c until drive C is opened
     std::string refusal;  // the reason, as Wine gives it
-    int fd = -1;          // drive_c where it exists, held open for the program's life
+    int fd = -1;          // drive C's folder where it exists, held open for the program's life
 };
 
-// Off Windows, drive C is Wine's: the folder drive_c of the Wine prefix
-// ($WINEPREFIX, or ~/.wine when it is not set). A prefix that is not an
-// absolute path (a relative one, or an unexpanded "~") is refused, as Wine
-// refuses it; so is a home folder that is unknown or not absolute.
+// Off Windows, drive C is Wine's: in the Wine prefix ($WINEPREFIX, or ~/.wine
+// when it is not set), its folder drive_c unless the prefix leads elsewhere
+// (see openDriveC). A prefix that is not an absolute path (a relative one, or
+// an unexpanded "~") is refused, as Wine refuses it; so is a home folder that
+// is unknown or not absolute.
 DriveC driveCFolder(const char* winePrefix, const char* home);
 
-// Drive C as this user may use it: a prefix, or a drive_c in it, that
-// another user owns is refused as Wine refuses it, so that nothing is made in
-// it and nothing deleted. Where drive_c exists it is opened, and what was
-// checked is what stays open.
+// Drive C as this user may use it (see openDriveC).
 DriveC ownDriveC(DriveC placed);
 
-// drive_c opened, where it is this user's and lies in a prefix of this user's.
-// -1 when it is not there, or is refused: `refusal` then says why.
-int openOwnDriveC(const std::string& folder, std::string& refusal);
+// Drive C opened where Wine finds it: where the prefix's dosdevices/c: leads,
+// links followed; in a prefix Wine has not set up yet (no dosdevices), its
+// drive_c, to which Wine points dosdevices/c: when it sets the prefix up.
+// A prefix with dosdevices and no folder at c: has no drive C. A prefix,
+// or a drive C, that another user owns is refused as Wine refuses it, so
+// that nothing is made in it and nothing deleted. On success `folder` becomes
+// the path of the folder held open in `fd`, and what was checked is what
+// stays open; `fd` stays -1 while there is nothing to open yet (made later,
+// by this user), and on a refusal, `folder` emptied and `refusal` saying why.
+void openDriveC(DriveC& drive);
 
 // Whether a DOS path is on drive C ("c:..." or "C:...").
 bool onDriveC(std::string_view dosPath);
 
 // Where a DOS path leads: the open folder that holds its last name, and that
 // name as the disk spells it ("." for a root). Below drive C the folder is
-// reached from drive_c's descriptor, held open, one name at a time and never
+// reached from drive C's descriptor, held open, one name at a time and never
 // through a link, and what is done there is done through that folder: a name
 // swapped for a link meanwhile is not followed. Elsewhere it is found by its
 // path, links and all.
@@ -86,7 +91,7 @@ struct DriveCPaths {
 
 private:
     bool refused(std::string& report);
-    // drive_c, opened now if it was not there before; with `make`, made
+    // Drive C's folder, opened now if it was not there before; with `make`, made
     // first where missing (`at` tells what could not be made).
     int driveFd(bool make, Place& at);
 };

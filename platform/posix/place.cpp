@@ -1,4 +1,4 @@
-// DOS paths reached by descriptor: below drive C from drive_c held open, one
+// DOS paths reached by descriptor: below drive C from its folder held open, one
 // name at a time and never through a link; elsewhere by their host path.
 
 #include <fcntl.h>
@@ -74,10 +74,8 @@ bool Place::status(struct stat& st, bool followLink) const {
 int DriveCPaths::driveFd(bool make, Place& at) {
     if (driveC.fd >= 0) return driveC.fd;
     if (make && !makeFolders(driveC.folder, at)) return -1;
-    std::string refusal;
-    driveC.fd = openOwnDriveC(driveC.folder, refusal);
+    openDriveC(driveC);
     at.error = errno;
-    if (!refusal.empty()) driveC = {"", refusal, -1};
     return driveC.fd;
 }
 
@@ -99,6 +97,7 @@ bool DriveCPaths::place(std::string_view dosPath, Place& at, std::string& report
     const int top = driveFd(make, at);
     if (driveC.folder.empty()) return refused(report);
     if (top < 0) return true;
+    at.path = driveC.folder;  // where drive C was found to lead
     // The names below drive C, with "." and ".." worked out in the text:
     // nothing leads above drive C.
     std::vector<std::string> names;
