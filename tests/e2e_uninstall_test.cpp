@@ -1,6 +1,10 @@
 // The uninstall as a user runs it: the install folder goes and nothing else,
 // a link there goes as a link, and what cannot go is reported.
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "tests/e2e.h"
 
 namespace tembrel {
@@ -87,6 +91,43 @@ TEST_P(Uninstall, AFileThatCannotBeDeletedStaysAsideAndIsReported) {
     EXPECT_EQ(piped("2x").out, run.out) << "the next uninstall tries again, and says it failed";
     piped("1");
     EXPECT_EQ(snapshot(install()), snapshot(ship_ / folder())) << "the next launch installs anew";
+}
+
+// Whatever stops an uninstall, the install path holds the whole install or
+// nothing, and the next 1 starts the emulator only on a whole install. A
+// program working inside the install keeps it whole: nothing is deleted.
+TEST_P(Uninstall, AStoppedOrRefusedUninstallLeavesTheWholeInstallOrNone) {
+    for (int i = 0; i < 3000; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), "x");
+    const auto payload = snapshot(ship_ / folder());
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGKILL, 0}) {
+        piped("1");
+        ASSERT_EQ(snapshot(install()), payload);
+        pid_t user = 0;  // a program whose working folder is in the install
+        if (sig == 0 && (user = fork()) == 0) {
+            if (chdir(install().c_str()) == 0) execl("/bin/sleep", "sleep", "30", nullptr);
+            _exit(1);
+        }
+        Terminal t({program()}, ship_.string(), env());
+        ASSERT_TRUE(t.waitFor(edition().prompt));
+        if (user != 0) t.stillRunningAfter(100);
+        t.type("2");
+        while (sig != 0 && fs::exists(install()) && t.stillRunningAfter(1)) {
+        }
+        if (sig != 0) t.signal(sig);
+        if (sig == 0) {
+            EXPECT_TRUE(t.waitFor(edition().failed)) << t.output();
+            t.type("x");
+        }
+        t.wait();
+        EXPECT_TRUE(fs::exists(install()) ? snapshot(install()) == payload : sig != 0) << "signal " << sig;
+        if (user != 0) {
+            kill(user, SIGKILL);
+            waitpid(user, nullptr, 0);
+        }
+        piped("1");
+        EXPECT_EQ(snapshot(install()), payload) << "signal " << sig;
+        fs::remove_all(install());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, Uninstall, ::testing::ValuesIn(editionRows),
