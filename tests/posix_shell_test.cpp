@@ -192,6 +192,18 @@ TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
     EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
 }
 
+// A folder rd empties but cannot remove is named as given, not by the last
+// entry it deleted.
+TEST_F(ShellTest, RdNamesTheFolderItCouldNotRemove) {
+    writeFile(c("locked/T/x.txt"), "x");
+    if (system(("chattr +i '" + c("locked").string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a folder immutable";
+    const CommandOutput output = run("rd c:\\locked\\T /s /q");
+    (void)!system(("chattr -i '" + c("locked").string() + "'").c_str());
+    EXPECT_EQ(output.err, "c:\\locked\\T - " + errorText(EPERM) + "\n");
+    EXPECT_TRUE(fs::is_empty(c("locked/T")));
+}
+
 TEST_F(ShellTest, RdAndDelReportWhatTheyCannotRemoveOrFind) {
     writeFile(c("file"), "x");
     fs::create_directories(c("full/sub"));

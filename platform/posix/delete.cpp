@@ -198,17 +198,21 @@ bool rdCommand(std::string_view folderPath, bool everything, Shell& shell, Comma
     }
     if (everything) {
         std::string_view why;
-        FolderChain chain(openGivenFolder(place, why, shell));
+        const int fd = openGivenFolder(place, why, shell);
+        // The reason is taken before anything else can change errno.
+        const std::string reason = why.empty() ? errorText(errno) : std::string(why);
         Deleter deleter(shell, output, arg);
-        if (chain.fd() < 0) {
-            const std::string reason = why.empty() ? errorText(errno) : std::string(why);
+        if (fd < 0) {
             deleter.report(reason);
-        } else {
-            deleter.run(chain, "*", true, true);
-            if (!deleter.failed() && unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) != 0)
-                deleter.report(errorText(errno));
+            return false;
         }
-        return !deleter.failed();
+        FolderChain chain(fd);
+        deleter.run(chain, "*", true, true);
+        if (deleter.failed()) return false;
+        if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
+        // Named as given: the walk leaves its path at the last entry it met.
+        Deleter(shell, output, arg).report(errorText(errno));
+        return false;
     }
     if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
     output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
