@@ -41,11 +41,10 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
         &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
         &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
         &CommandTexts::folderNotFound, &CommandTexts::notAFolder, &CommandTexts::folderNotEmpty,
-        &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
-        &CommandTexts::linkLeadsNowhere, &CommandTexts::linkToOtherThing, &CommandTexts::copiedAlready,
-        &CommandTexts::copiedInItsPlace, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
-        &CommandTexts::shipFolderLeftAlone,        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing, &CommandTexts::notAFileOrFolder,
-        &CommandTexts::interpreterMissing, &CommandTexts::interpreterLineCr
+        &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed,
+        &CommandTexts::copiedAlready, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
+        &CommandTexts::shipFolderLeftAlone, &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing,
+        &CommandTexts::notAFileOrFolder, &CommandTexts::interpreterMissing, &CommandTexts::interpreterLineCr
     };
     static_assert(sizeof fields / sizeof fields[0] * sizeof(std::string_view) == sizeof(CommandTexts),
                   "every text is converted");

@@ -32,11 +32,7 @@ struct CommandTexts {
 
     // Reasons, for skipped and cannotRemove.
     std::string_view linkNotFollowed;     // a link (junction, symbolic link, mount point) in the copy
-    std::string_view linkLeadsOut;        // a link to outside the folder copied
-    std::string_view linkLeadsNowhere;    // a link whose target is missing or loops
-    std::string_view linkToOtherThing;    // a link to neither a file nor a folder
-    std::string_view copiedAlready;       // a second way to a folder copied once
-    std::string_view copiedInItsPlace;    // a link to a folder that is copied where it lies
+    std::string_view copiedAlready;       // a folder met again in the copy (a bind mount of it inside itself)
     std::string_view readIncomplete;      // a folder listing that broke off
     std::string_view mountLeftAlone;      // another file system mounted inside the folder
     std::string_view shipFolderLeftAlone; // the running program's own folder, met by a delete

@@ -1,5 +1,6 @@
 // xcopy on the POSIX platform: copies a folder tree with the kernel's own
-// copy, file by file, listing each file as it is done.
+// copy, file by file, listing each file as it is done. A link is never
+// followed but skipped and named, as the Windows copy does.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,8 +47,7 @@ public:
             return false;
         }
         destId_ = dst.id();
-        rootId_ = src.id();
-        visited_.insert({rootId_.dev, rootId_.ino});
+        visited_.insert({src.id().dev, src.id().ino});
         pattern_ = pattern;
         copyTree(src, dst);
         output_.out += fillIn(texts_.filesCopied, {std::to_string(copied_)});
@@ -107,13 +107,13 @@ private:
             shown_ += shownName(entry.name, output_.utf8);
             const std::string name = entry.name;  // the frame may move
             if (entry.kind == Entry::Folder) {
-                if (recurse_) enterFolder(src, dst, name, -1, false);
+                if (recurse_) enterFolder(src, dst, name);
             } else if (entry.kind == Entry::File) {
                 if (wildcardMatch(pattern_, name)) {
                     copyFile(openat(src.fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC), dst.fd(), name);
                 }
             } else if (entry.kind == Entry::Link) {
-                followLink(src, dst, name);
+                skip(texts_.linkNotFollowed);
             } else if (wildcardMatch(pattern_, name)) {
                 skip(texts_.notAFileOrFolder);
             }
@@ -147,61 +147,15 @@ private:
         }
     }
 
-    // A link is followed only to a file or folder inside the folder copied:
-    // anything else would copy what the payload does not hold. A folder
-    // inside is copied in its own place, and only there, unless its place is
-    // left out (a dot folder without /h): each folder is copied once. The
-    // target is opened once, and what is checked is what is copied.
-    void followLink(FolderChain& src, FolderChain& dst, const std::string& name) {
-        LinkTarget target;
-        openLinkTarget(src.fd(), name, target);
-        if (target.error != 0) {
-            skip(texts_.linkLeadsNowhere);
-            return;
-        }
-        const bool folder = S_ISDIR(target.st.st_mode);
-        if (!folder && !S_ISREG(target.st.st_mode)) {
-            skip(texts_.linkToOtherThing);
-            return;
-        }
-        const bool inside = folder ? withinFolder(target.fd, rootId_)
-                                   : target.folder < 0 || withinFolder(target.folder, rootId_);
-        if (!inside) {
-            skip(texts_.linkLeadsOut);
-        } else if (folder) {
-            if (!recurse_) return;
-            if (hidden_ || !belowDotFolder(target.fd, rootId_)) {
-                skip(texts_.copiedInItsPlace);
-            } else {
-                enterFolder(src, dst, name, openat(target.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), true);
-            }
-        } else if (wildcardMatch(pattern_, name)) {
-            // Opened for reading where it was found, and taken only if it is
-            // still the file checked.
-            const int dir = target.folder >= 0 ? target.folder : src.fd();
-            const int in = openat(dir, target.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-            struct stat st;
-            if (in >= 0 && (fstat(in, &st) != 0 || idOf(st) != idOf(target.st))) {
-                close(in);
-                skip(texts_.linkLeadsNowhere);
-                return;
-            }
-            copyFile(in, dst.fd(), name);
-        }
-    }
-
-    // Enters the subfolder `name` (already open as `fd`, when not -1) in the
-    // source and makes it in the destination.
-    void enterFolder(FolderChain& src, FolderChain& dst, const std::string& name, int fd, bool viaLink) {
-        if (fd >= 0) {
-            src.enterOpened(name, fd, viaLink);
-        } else if (!src.enter(name)) {
+    // Enters the subfolder `name` in the source and makes it in the
+    // destination.
+    void enterFolder(FolderChain& src, FolderChain& dst, const std::string& name) {
+        if (!src.enter(name)) {
             fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
             return;
         }
         // Never the destination into itself, and no folder twice: a folder
-        // mounted inside itself, or two links to one folder, would make the
-        // copy grow without end.
+        // mounted inside itself would make the copy grow without end.
         if (src.id() == destId_) {
             src.leave();
             return;
@@ -259,7 +213,6 @@ private:
     std::string shown_;  // the path of the entry at hand, as listed
     std::vector<Frame> frames_;
     std::set<std::pair<dev_t, ino_t>> visited_;
-    FileId rootId_{};  // the folder copied
     FileId destId_{};
     int copied_ = 0;
     bool failed_ = false;

@@ -56,7 +56,7 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
 FolderChain::FolderChain(int topFd) {
     struct stat st {};
     if (topFd >= 0) fstat(topFd, &st);
-    levels_.push_back({0, idOf(st), topFd, false});
+    levels_.push_back({0, idOf(st), topFd});
     open_ = topFd >= 0 ? 1 : 0;
 }
 
@@ -76,16 +76,10 @@ int FolderChain::fd() {
     return levels_.back().fd;
 }
 
-void FolderChain::push(const std::string& name, const struct stat& st, int fd, bool followLink) {
-    names_ += name;
-    levels_.push_back({names_.size(), idOf(st), fd, followLink});
-    if (++open_ > openLimit) closeOldest();
-}
-
-bool FolderChain::enter(const std::string& name, bool followLink) {
+bool FolderChain::enter(const std::string& name) {
     const int parent = fd();
     if (parent < 0) return false;
-    const int sub = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    const int sub = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     struct stat st;
     if (sub < 0) return false;
     if (fstat(sub, &st) != 0) {
@@ -94,14 +88,10 @@ bool FolderChain::enter(const std::string& name, bool followLink) {
         errno = error;
         return false;
     }
-    push(name, st, sub, followLink);
+    names_ += name;
+    levels_.push_back({names_.size(), idOf(st), sub});
+    if (++open_ > openLimit) closeOldest();
     return true;
-}
-
-void FolderChain::enterOpened(const std::string& name, int folderFd, bool viaLink) {
-    struct stat st {};
-    fstat(folderFd, &st);
-    push(name, st, folderFd, viaLink);
 }
 
 void FolderChain::leave() {
@@ -110,7 +100,7 @@ void FolderChain::leave() {
     Level& parent = levels_[levels_.size() - 2];
     // Going up one step through ".." is cheaper than walking down again from
     // the nearest open folder, and right whenever it is the same folder (not
-    // so for one entered through a link).
+    // so for one moved meanwhile).
     if (parent.fd < 0 && current.fd >= 0) {
         const int up = openat(current.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat st;
@@ -159,8 +149,7 @@ bool FolderChain::reopen(std::size_t index) {
     // enough to `index` to be needed again soon.
     for (std::size_t i = from + 1; i <= index; ++i) {
         Level& level = levels_[i];
-        const int sub = openat(levels_[i - 1].fd, nameOf(i).c_str(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | (level.followLink ? 0 : O_NOFOLLOW));
+        const int sub = openat(levels_[i - 1].fd, nameOf(i).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
         struct stat st;
         const bool same = sub >= 0 && fstat(sub, &st) == 0 && idOf(st) == level.id;
         if (i - 1 > from && i - 1 + openLimit / 2 <= index) {

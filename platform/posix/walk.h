@@ -1,6 +1,6 @@
 // Folder walks on the POSIX platform: descriptors that close themselves,
-// folder listings, identities, links followed by descriptor, and a walk down
-// a folder tree that keeps only a few folders open however deep it goes.
+// folder listings, identities, and a walk down a folder tree that keeps only
+// a few folders open however deep it goes.
 #pragma once
 
 #include <sys/stat.h>
@@ -80,12 +80,9 @@ public:
 
     // The folder being worked on; -1 (errno set) when it could not be opened again.
     int fd();
-    // Enters the subfolder `name` of the current folder: never through a link
-    // unless `followLink`. False (errno set) when it is not an enterable folder.
-    bool enter(const std::string& name, bool followLink = false);
-    // Enters the subfolder `name` that `folderFd` (taken over) was opened as;
-    // `viaLink` when that took a link.
-    void enterOpened(const std::string& name, int folderFd, bool viaLink);
+    // Enters the subfolder `name` of the current folder, never through a
+    // link. False (errno set) when it is not an enterable folder.
+    bool enter(const std::string& name);
     // Goes back up to the folder above.
     void leave();
     // The name the current folder was entered by ("" for the top).
@@ -101,12 +98,10 @@ private:
         std::size_t nameEnd;
         FileId id;
         int fd;
-        bool followLink;
     };
     static constexpr int openLimit = 6;
     std::string nameOf(std::size_t index) const;
     bool reopen(std::size_t index);
-    void push(const std::string& name, const struct stat& st, int fd, bool followLink);
     void closeOldest();
 
     std::vector<Level> levels_;
@@ -114,29 +109,6 @@ private:
     std::size_t firstOpen_ = 1;  // no level between the top and this one is open
     int open_ = 0;
 };
-
-// What a link leads to. `fd` is an O_PATH descriptor of the target, `folder`
-// one of the folder that holds its last name `name` (-1: the folder the link
-// is in); `error` is set instead when it leads nowhere.
-struct LinkTarget {
-    std::string name;
-    int fd = -1;
-    int folder = -1;
-    struct stat st {};
-    int error = 0;
-    LinkTarget() = default;
-    LinkTarget(const LinkTarget&) = delete;
-    LinkTarget& operator=(const LinkTarget&) = delete;
-    ~LinkTarget();
-};
-
-// Opens what the link `name` in the open folder `folderFd` leads to, one
-// link at a time: each name on the way is looked up once.
-void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
-
-// True when a folder on the way from `top` down to the open folder `fd`
-// (itself included, `top` not) has a name starting with a dot.
-bool belowDotFolder(int fd, FileId top);
 
 // Whether the name `name` in the open folder `folderFd` is clear of a link
 // (links.cpp): Clear, a link was removed or there was none; Left, one could
