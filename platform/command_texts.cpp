@@ -40,7 +40,7 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
         &CommandTexts::fileNotFound, &CommandTexts::couldNotFind, &CommandTexts::cannotCreateFolder,
         &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
         &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
-        &CommandTexts::folderNotFound, &CommandTexts::notAFolder, &CommandTexts::folderNotEmpty,
+        &CommandTexts::folderNotFound, &CommandTexts::notAFolder,
         &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed,
         &CommandTexts::copiedAlready, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
         &CommandTexts::shipFolderLeftAlone, &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing,

@@ -26,7 +26,6 @@ struct CommandTexts {
     std::string_view syntaxError;         // a command line the interpreter cannot take
     std::string_view folderNotFound;      // rd of a path where nothing is
     std::string_view notAFolder;          // rd of a file
-    std::string_view folderNotEmpty;      // rd without /s of a folder with something in it
     std::string_view cannotStart;         // {} program, {} reason
     std::string_view outOfMemory;         // a copy that ran out of memory
 

@@ -102,7 +102,6 @@ const Edition englishEdition{
         .syntaxError = "The syntax of the command is incorrect.\n",
         .folderNotFound = "The system cannot find the file specified.\n",
         .notAFolder = "The directory name is invalid.\n",
-        .folderNotEmpty = "The directory is not empty.\n",
         .cannotStart = "Cannot run {}: {}\n",
         .outOfMemory = "Insufficient memory\n",
         .linkNotFollowed = "it is a link, and links are not followed",

@@ -107,7 +107,6 @@ const Edition germanEdition{
         .syntaxError = "Die Syntax des Befehls ist falsch.\n",
         .folderNotFound = "Das System kann die angegebene Datei nicht finden.\n",
         .notAFolder = "Der Verzeichnisname ist ung\201ltig.\n",
-        .folderNotEmpty = "Das Verzeichnis ist nicht leer.\n",
         .cannotStart = "{} kann nicht ausgef\201hrt werden: {}\n",
         .outOfMemory = "Nicht gen\201gend Arbeitsspeicher\n",
         .linkNotFollowed = "es ist ein symbolischer Link oder Verbindungspunkt, dem nicht gefolgt wird",

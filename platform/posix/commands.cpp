@@ -39,11 +39,11 @@ void PosixCommands::say(std::string_view text, std::string_view name, bool error
     emit_(output, true);
 }
 
-bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches switches, bool listed) {
+bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches, bool listed) {
     copying_ = stagingFd_ >= 0;
     bool done = false;
     try {
-        done = command(listed, [&](CommandOutput& o) { return xcopyCommand(folder, dest, switches, shell_, o); });
+        done = command(listed, [&](CommandOutput& o) { return tembrel::copyTree(folder, dest, shell_, o); });
     } catch (const CopyStopped&) {
     } catch (...) {
         copying_ = false;
@@ -53,12 +53,12 @@ bool PosixCommands::copyTree(std::string_view folder, std::string_view dest, Cop
     return done && !stopRequested();
 }
 
-Deleted PosixCommands::deleteFiles(std::string_view folder, bool subfolders, bool listed) {
-    return command(listed, [&](CommandOutput& o) { return delCommand(folder, subfolders, shell_, o); });
+Deleted PosixCommands::deleteFiles(std::string_view folder, bool, bool listed) {
+    return command(listed, [&](CommandOutput& o) { return tembrel::deleteFiles(folder, shell_, o); });
 }
 
-bool PosixCommands::removeTree(std::string_view folder, bool everything, bool listed) {
-    return command(listed, [&](CommandOutput& o) { return rdCommand(folder, everything, shell_, o); });
+bool PosixCommands::removeTree(std::string_view folder, bool, bool listed) {
+    return command(listed, [&](CommandOutput& o) { return tembrel::removeTree(folder, shell_, o); });
 }
 
 // Programs come from the ship folder alone.

@@ -100,18 +100,19 @@ private:
 bool stopRequested();
 
 // The bodies, with their paths taken through drive C.
-//   xcopy: copies the folder's contents into `dest`, which it creates.
-//   del: deletes the files in a folder, with `subfolders` below it too.
-//   rd: removes a folder, with `everything` all it holds.
-// None of them ever follows a symbolic link out of the folder it works on,
+//   copyTree (xcopy): copies everything in the folder, dot files and empty
+//     folders included, into `dest`, which it creates; a link in it is
+//     skipped and named.
+//   deleteFiles (del): deletes the files in a folder and in its subfolders.
+//   removeTree (rd): removes a folder and everything in it.
+// None of them ever follows a symbolic link inside the folder it works on,
 // and del and rd never enter another file system mounted at or inside it.
 // Each walks a tree of any depth with an explicit stack. Each returns false
 // (del: NotAll) when it could not do all it was asked; a link deliberately
 // skipped is no failure.
-bool xcopyCommand(std::string_view folder, std::string_view dest, CopySwitches switches, Shell& shell,
-                  CommandOutput& output);
-Deleted delCommand(std::string_view folder, bool subfolders, Shell& shell, CommandOutput& output);
-bool rdCommand(std::string_view folder, bool everything, Shell& shell, CommandOutput& output);
+bool copyTree(std::string_view folder, std::string_view dest, Shell& shell, CommandOutput& output);
+Deleted deleteFiles(std::string_view folder, Shell& shell, CommandOutput& output);
+bool removeTree(std::string_view folder, Shell& shell, CommandOutput& output);
 
 // Finds a program as the interpreter does: only in the ship folder (open as
 // `shipFd`), by a plain name matched ignoring case. Only a file that may be

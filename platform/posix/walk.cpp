@@ -1,5 +1,5 @@
-// Folder walks on the POSIX platform: listings and a chain of open folders
-// down a tree.
+// Folder walks on the POSIX platform: listings, a chain of open folders
+// down a tree, and the walk the copy and the deletes share.
 
 #include "platform/posix/walk.h"
 
@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/posix/commands.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 
@@ -167,6 +170,57 @@ bool FolderChain::reopen(std::size_t index) {
         firstOpen_ = std::min(firstOpen_, i);
         if (++open_ > openLimit) closeOldest();
     }
+    return true;
+}
+
+TreeWalk::TreeWalk(FolderChain& chain, CommandOutput& output, std::string_view unreadable,
+                   std::string_view readIncomplete, std::string shown)
+    : chain_(chain), output_(output), unreadable_(unreadable), readIncomplete_(readIncomplete),
+      shown_(std::move(shown)) {}
+
+void TreeWalk::report(const std::string& message, bool failure) {
+    output_.err += message;
+    output_.lineDone();
+    if (!failure) return;
+    failed_ = true;
+    if (!frames_.empty()) frames_.back().whole = false;
+}
+
+// Lists the folder just entered, shown_ being its path, and makes it the
+// folder at hand. One that cannot be read to its end fails the one above.
+void TreeWalk::push() {
+    bool complete = true;
+    Frame frame{listFolder(chain_.fd(), &complete)};
+    if (!complete) {
+        const std::string why = std::string(readIncomplete_) + " (" + errorText(errno) + ")";
+        report(fillIn(unreadable_, {shown_.empty() ? "." : shown_, why}));
+    }
+    frame.pathLength = shown_.size();
+    if (!shown_.empty()) shown_ += '\\';
+    frame.shownLength = shown_.size();
+    frames_.push_back(std::move(frame));
+}
+
+// Takes the next entry of the folder at hand, its path in shown_.
+Entry TreeWalk::next() {
+    Frame& frame = frames_.back();
+    Entry entry = std::move(frame.entries[frame.next++]);
+    shown_.resize(frame.shownLength);
+    shown_ += shownName(entry.name, output_.utf8);
+    return entry;
+}
+
+// Ends the folder at hand, shown_ its path again. Below the top, goes up
+// to the folder above, with the name of the one left and whether it was
+// whole; false at the top, where the walk ends.
+bool TreeWalk::up(std::string& name, bool& whole) {
+    whole = frames_.back().whole;
+    shown_.resize(frames_.back().pathLength);
+    frames_.pop_back();
+    if (frames_.empty()) return false;
+    name = chain_.name();
+    chain_.leave();
+    if (!whole) frames_.back().whole = false;
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Folder walks on the POSIX platform: descriptors that close themselves,
-// folder listings, identities, and a walk down a folder tree that keeps only
-// a few folders open however deep it goes.
+// folder listings, identities, a chain of folders that keeps only a few open
+// however deep it goes, and the one walk down a tree that the copy and the
+// deletes share.
 #pragma once
 
 #include <sys/stat.h>
@@ -108,6 +109,72 @@ private:
     std::string names_;          // every level's name, one after the other
     std::size_t firstOpen_ = 1;  // no level between the top and this one is open
     int open_ = 0;
+};
+
+struct CommandOutput;
+
+// A walk down the tree of a chain's folder with an explicit stack, one frame
+// a folder: each entry in the order of its folder's listing, a subfolder's
+// whole tree before the next entry. It keeps the path of the entry at hand
+// as the listing shows it ("SUB\FILE.TXT" below `shown`); in leave, the
+// path of the folder left. A folder that cannot be read to its end is
+// reported with `unreadable` ({} the folder, {} why). The visitor's calls:
+//   bool enter(const std::string& name): the subfolder `name` of the folder
+//     at hand; enters it in the walk's chain and returns true to have it
+//     walked, or returns false with the chain as it was.
+//   void file(const Entry& entry): any entry that is not a folder (a file,
+//     a link, a device, FIFO or socket).
+//   void leave(const std::string& name, bool whole): the folder `name` is
+//     walked and the chain back above it; `whole` when nothing reported in
+//     or below it failed.
+class TreeWalk {
+public:
+    TreeWalk(FolderChain& chain, CommandOutput& output, std::string_view unreadable, std::string_view readIncomplete,
+             std::string shown = {});
+    // Walks the chain's folder; false when anything failed.
+    template <class Visitor>
+    bool run(Visitor& visitor) {
+        push();
+        while (!frames_.empty()) {
+            if (frames_.back().next < frames_.back().entries.size()) {
+                const Entry entry = next();
+                if (entry.kind != Entry::Folder) {
+                    visitor.file(entry);
+                } else if (visitor.enter(entry.name)) {
+                    push();
+                }
+                continue;
+            }
+            std::string name;
+            bool whole = true;
+            if (up(name, whole)) visitor.leave(name, whole);
+        }
+        return !failed_;
+    }
+    FolderChain& chain() { return chain_; }
+    const std::string& shown() const { return shown_; }
+    // An error line; unless `failure` is false, it fails the folder at hand
+    // and every folder above it.
+    void report(const std::string& message, bool failure = true);
+
+private:
+    struct Frame {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        std::size_t pathLength = 0;   // shown_ up to the folder's own path
+        std::size_t shownLength = 0;  // and with the "\" for its entries
+        bool whole = true;
+    };
+    void push();
+    Entry next();
+    bool up(std::string& name, bool& whole);
+
+    FolderChain& chain_;
+    CommandOutput& output_;
+    const std::string_view unreadable_, readIncomplete_;
+    std::string shown_;
+    std::vector<Frame> frames_;
+    bool failed_ = false;
 };
 
 // Whether the name `name` in the open folder `folderFd` is clear of a link
