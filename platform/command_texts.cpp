@@ -40,12 +40,11 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
         &CommandTexts::fileNotFound, &CommandTexts::couldNotFind, &CommandTexts::cannotCreateFolder,
         &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
         &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
-        &CommandTexts::folderNotFound, &CommandTexts::notAFolder, &CommandTexts::folderNotEmpty,
-        &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed, &CommandTexts::linkLeadsOut,
-        &CommandTexts::linkLeadsNowhere, &CommandTexts::linkToOtherThing, &CommandTexts::copiedAlready,
-        &CommandTexts::copiedInItsPlace, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
-        &CommandTexts::shipFolderLeftAlone,        &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing, &CommandTexts::notAFileOrFolder,
-        &CommandTexts::interpreterMissing, &CommandTexts::interpreterLineCr
+        &CommandTexts::folderNotFound, &CommandTexts::notAFolder,
+        &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed,
+        &CommandTexts::copiedAlready, &CommandTexts::readIncomplete, &CommandTexts::mountLeftAlone,
+        &CommandTexts::shipFolderLeftAlone, &CommandTexts::linkNotRemovable, &CommandTexts::wineMissing,
+        &CommandTexts::notAFileOrFolder, &CommandTexts::interpreterMissing, &CommandTexts::interpreterLineCr
     };
     static_assert(sizeof fields / sizeof fields[0] * sizeof(std::string_view) == sizeof(CommandTexts),
                   "every text is converted");

@@ -26,17 +26,12 @@ struct CommandTexts {
     std::string_view syntaxError;         // a command line the interpreter cannot take
     std::string_view folderNotFound;      // rd of a path where nothing is
     std::string_view notAFolder;          // rd of a file
-    std::string_view folderNotEmpty;      // rd without /s of a folder with something in it
     std::string_view cannotStart;         // {} program, {} reason
     std::string_view outOfMemory;         // a copy that ran out of memory
 
     // Reasons, for skipped and cannotRemove.
     std::string_view linkNotFollowed;     // a link (junction, symbolic link, mount point) in the copy
-    std::string_view linkLeadsOut;        // a link to outside the folder copied
-    std::string_view linkLeadsNowhere;    // a link whose target is missing or loops
-    std::string_view linkToOtherThing;    // a link to neither a file nor a folder
-    std::string_view copiedAlready;       // a second way to a folder copied once
-    std::string_view copiedInItsPlace;    // a link to a folder that is copied where it lies
+    std::string_view copiedAlready;       // a folder met again in the copy (a bind mount of it inside itself)
     std::string_view readIncomplete;      // a folder listing that broke off
     std::string_view mountLeftAlone;      // another file system mounted inside the folder
     std::string_view shipFolderLeftAlone; // the running program's own folder, met by a delete

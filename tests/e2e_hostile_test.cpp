@@ -58,13 +58,12 @@ TEST_P(Hostile, PayloadsInstallOnlyWhatIsSafe) {
     for (const char* line : {"?[2J?]0;owned?\n", "\nx?0 File(s) copied?\n"})
         EXPECT_NE(listing.find(line), std::string::npos) << listing;
     const auto installed = snapshot(install());
-    EXPECT_EQ(installed.count("secret") + installed.count("passwd"), 0u);
-    EXPECT_EQ(installed.at("inner"), "file 416 qbasic");
+    EXPECT_EQ(installed.count("secret") + installed.count("passwd") + installed.count("inner"), 0u);
     EXPECT_EQ(installed.at("c13/leaf"), "file 416 leaf");
     EXPECT_LT(installed.size(), 60u) << "each folder once";
-    for (const auto& [name, why] : {std::pair{"secret", texts().linkLeadsOut}, {"passwd", texts().linkLeadsOut},
-                                    {"c1\\a", texts().copiedInItsPlace}, {"c12\\b", texts().copiedInItsPlace},
-                                    {"fifo", texts().notAFileOrFolder}})
+    for (const auto& [name, why] : {std::pair{"secret", texts().linkNotFollowed}, {"passwd", texts().linkNotFollowed},
+                                    {"inner", texts().linkNotFollowed}, {"c1\\a", texts().linkNotFollowed},
+                                    {"c12\\b", texts().linkNotFollowed}, {"fifo", texts().notAFileOrFolder}})
         EXPECT_NE(run.err.find(fillIn(texts().skipped, {name, why})), std::string::npos) << name << "\n" << run.err;
     struct stat st {};
     if (lstat((p / "sparse").c_str(), &st) == 0 && st.st_blocks < 2048) {  // the file system keeps holes

@@ -113,10 +113,14 @@ TEST_F(ShellTest, XcopyLeavesWhatStandsAtTheDestinationAlone) {
     EXPECT_TRUE(fs::is_empty(root_ / "outside"));
 }
 
-TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
+// Every link in the payload is skipped and named, wherever it leads.
+TEST_F(ShellTest, XcopySkipsAndNamesEveryLink) {
     writeFile("outside.txt", "target");
     writeFile("P/a.txt", "a");
+    writeFile("P/sub/b.txt", "b");
     fs::create_symlink("a.txt", "P/file-link");
+    fs::create_symlink("sub", "P/folder-link");
+    fs::create_symlink("b.txt", "P/sub/inner-link");
     fs::create_symlink("../outside.txt", "P/outside-link");
     fs::create_symlink("loop2", "P/loop1");
     fs::create_symlink("loop1", "P/loop2");
@@ -125,11 +129,13 @@ TEST_F(ShellTest, XcopyFollowsFileLinksInsideAndSurvivesLoops) {
     fs::create_symlink("missing", "P/dangling");
     fs::current_path("P");
     const CommandOutput output = run("xcopy *.* C:\\Out /e /h /i");
-    EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{{"a.txt", "file 420 a"},
-                                                                      {"file-link", "file 420 a"}}));
+    EXPECT_EQ(snapshot(c("Out")), (std::map<std::string, std::string>{
+                                      {"a.txt", "file 420 a"}, {"sub", "folder"}, {"sub/b.txt", "file 420 b"}}));
     EXPECT_EQ(output.out.substr(output.out.size() - 17), "2 File(s) copied\n");
-    for (const char* skipped : {"loop1", "loop2", "up", "root", "dangling", "outside-link"})
-        EXPECT_NE(output.err.find(skipped), std::string::npos) << skipped;
+    const CommandTexts& texts = englishEdition.commandTexts;
+    for (const char* link : {"file-link", "folder-link", "sub\\inner-link", "loop1", "loop2", "up", "root", "dangling",
+                             "outside-link"})
+        EXPECT_NE(output.err.find(fillIn(texts.skipped, {link, texts.linkNotFollowed})), std::string::npos) << link;
 }
 
 TEST_F(ShellTest, DelStaysInsideItsFolderAndNeverFollowsLinks) {
@@ -180,6 +186,18 @@ TEST_F(ShellTest, RdOfALinkRemovesTheLinkOnly) {
     run("rd c:\\Tembrel /s /q");
     EXPECT_FALSE(fs::exists(fs::symlink_status(c("Tembrel"))));
     EXPECT_EQ(readFile(c("Elsewhere/keep.txt")), "keep");
+}
+
+// A folder rd empties but cannot remove is named as given, not by the last
+// entry it deleted.
+TEST_F(ShellTest, RdNamesTheFolderItCouldNotRemove) {
+    writeFile(c("locked/T/x.txt"), "x");
+    if (system(("chattr +i '" + c("locked").string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a folder immutable";
+    const CommandOutput output = run("rd c:\\locked\\T /s /q");
+    (void)!system(("chattr -i '" + c("locked").string() + "'").c_str());
+    EXPECT_EQ(output.err, "c:\\locked\\T - " + errorText(EPERM) + "\n");
+    EXPECT_TRUE(fs::is_empty(c("locked/T")));
 }
 
 TEST_F(ShellTest, RdAndDelReportWhatTheyCannotRemoveOrFind) {
@@ -259,22 +277,21 @@ TEST_F(ShellTest, XcopyNeverCopiesWhereALinkFlippedDuringTheCopyLeads) {
 }
 
 TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
-    // Twenty levels, a link to a folder elsewhere, twenty more: on the way
-    // back up, ".." of the link's folder leads elsewhere.
-    std::vector<std::pair<std::string, bool>> steps(20, {"d", false});
-    steps.push_back({"link", true});
-    steps.resize(41, {"e", false});
-    fs::path down = "walk", away = root_ / "away";
-    for (int i = 0; i < 20; ++i) down /= "d", away /= "e";
+    // Twenty levels, then twenty-one more, moved elsewhere while the chain
+    // is at their bottom: on the way back up, ".." of the moved top leads
+    // elsewhere.
+    fs::path down = "walk";
+    for (int i = 0; i < 20; ++i) down /= "d";
+    const fs::path moved = down / "e";
+    for (int i = 0; i < 21; ++i) down /= "e";
     fs::create_directories(down);
-    fs::create_directories(away);
-    fs::create_symlink(root_ / "away", down / "link");
     FolderChain chain(open("walk", O_RDONLY | O_DIRECTORY));
     std::vector<FileId> ids;
-    for (const auto& [name, viaLink] : steps) {
+    for (int i = 0; i < 41; ++i) {
         ids.push_back(chain.id());
-        ASSERT_TRUE(chain.enter(name, viaLink)) << ids.size();
+        ASSERT_TRUE(chain.enter(i < 20 ? "d" : "e")) << ids.size();
     }
+    fs::rename(moved, root_ / "away");
     for (; !ids.empty(); ids.pop_back()) {
         chain.leave();
         struct stat st {};

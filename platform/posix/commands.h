@@ -50,14 +50,16 @@ struct Shell {
 bool stopRequested();
 
 // The bodies, with their paths taken through drive C.
-//   copyTree: copies the folder's whole contents into `dest`, which it creates.
-//   deleteFiles: deletes the files in a folder and its subfolders.
-//   removeTree: removes a folder and all it holds.
-// None of them ever follows a symbolic link out of the folder it works on,
-// and the deletes never enter another file system mounted at or inside it.
+//   copyTree (xcopy): copies everything in the folder, dot files and empty
+//     folders included, into `dest`, which it creates; a link in it is
+//     skipped and named.
+//   deleteFiles (del): deletes the files in a folder and in its subfolders.
+//   removeTree (rd): removes a folder and everything in it.
+// None of them ever follows a symbolic link inside the folder it works on,
+// and del and rd never enter another file system mounted at or inside it.
 // Each walks a tree of any depth with an explicit stack. Each returns false
-// (deleteFiles: NotAll) when it could not do all it was asked; a link
-// deliberately skipped is no failure.
+// (del: NotAll) when it could not do all it was asked; a link deliberately
+// skipped is no failure.
 bool copyTree(std::string_view folder, std::string_view dest, Shell& shell, CommandOutput& output);
 Deleted deleteFiles(std::string_view folder, Shell& shell, CommandOutput& output);
 bool removeTree(std::string_view folder, Shell& shell, CommandOutput& output);

@@ -1,5 +1,7 @@
 // xcopy on the POSIX platform: copies a folder tree with the kernel's own
-// copy, file by file, listing each file as it is done.
+// copy, file by file, listing each file as it is done. Every file and folder
+// goes, dot files and empty folders included; a link is never followed but
+// skipped and named, as the Windows copy does.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,223 +19,86 @@ namespace tembrel {
 
 namespace {
 
+// Copies the tree of the walk's chain into the folder of `dst`, one frame of
+// the walk a folder.
 class Copier {
 public:
-    Copier(const CommandTexts& texts, CommandOutput& output)
-        : hidden_(true), recurse_(true), keepEmpty_(true), texts_(texts), output_(output) {
+    Copier(FolderChain& src, FolderChain& dst, const CommandTexts& texts, CommandOutput& output)
+        : walk_(src, output, texts.skipped, texts.readIncomplete), dst_(dst), texts_(texts), output_(output),
+          destId_(dst.id()) {
         umask_ = umask(0);
         umask(umask_);
+        visited_.insert({src.id().dev, src.id().ino});
     }
 
-    // Copies what `pattern` matches in the folder `source` into the folder
-    // `destination`, made where missing. False when anything could not be
-    // copied.
-    bool run(const Place& source, const std::string& pattern, std::string_view destination, Shell& shell) {
-        FolderChain src(source.open(O_RDONLY | O_DIRECTORY));
-        if (src.fd() < 0) {
-            error(fillIn(texts_.fileNotFound, {shownName(dosName(source.path), output_.utf8)}));
-            return false;
-        }
-        Place dest;
-        // A drive C that Wine would refuse has nothing to count: no copy
-        // runs, and its refusal stands alone.
-        if (!shell.place(destination, dest, output_.err, true)) return false;
-        if (!destinationReady(dest)) return false;
-        FolderChain dst(dest.open(O_RDONLY | O_DIRECTORY));
-        if (dst.fd() < 0) {
-            error(fillIn(texts_.cannotCreateFolder, {shownName(dosName(dest.path), output_.utf8), errorText(errno)}));
-            return false;
-        }
-        destId_ = dst.id();
-        rootId_ = src.id();
-        visited_.insert({rootId_.dev, rootId_.ino});
-        pattern_ = pattern;
-        copyTree(src, dst);
+    // False when anything could not be copied.
+    bool run() {
+        const bool done = walk_.run(*this);
         output_.out += fillIn(texts_.filesCopied, {std::to_string(copied_)});
         output_.lineDone();
-        return !failed_;
+        return done;
     }
 
 private:
-    // A folder being copied: its entries, the next one to take, and what is
-    // needed to finish it.
-    struct Frame {
-        std::vector<Entry> entries;
-        std::size_t next = 0;
-        std::size_t shownLength = 0;  // its part of shown_, "\" included
-        bool created = false;
-        int copiedBefore = 0;
-    };
+    friend class tembrel::TreeWalk;  // calls enter, file and leave
+    void fail(std::string_view message) { walk_.report(fillIn(message, {walk_.shown(), errorText(errno)})); }
+    void skip(std::string_view why) { walk_.report(fillIn(texts_.skipped, {walk_.shown(), why}), false); }
 
-    void error(const std::string& message) {
-        output_.err += message;
-        output_.lineDone();
-    }
-    void fail(const std::string& message) {
-        failed_ = true;
-        error(message);
-    }
-    void skip(std::string_view why) { error(fillIn(texts_.skipped, {shown_, why})); }
-
-    // The destination, made as far as it could be, is a folder. On drive C
-    // a link there is in the way: the copy never writes where it leads.
-    bool destinationReady(const Place& dest) {
-        struct stat st;
-        const bool there = dest.status(st, !dest.onDriveC);
-        if (there && S_ISDIR(st.st_mode)) return true;
-        const int cause = errno;
-        output_.out += fillIn(texts_.filesCopied, {"0"});
-        const std::string shown = shownName(dosName(dest.path), output_.utf8);
-        error(there ? fillIn(texts_.fileInTheWay, {shown}) : fillIn(texts_.cannotCreateFolder, {shown, errorText(cause)}));
-        return false;
-    }
-
-    // Copies the tree below the two chains' folders, one folder a frame: no
-    // recursion, however deep it goes. shown_ is the path in the listing.
-    void copyTree(FolderChain& src, FolderChain& dst) {
-        frames_.clear();
-        shown_.clear();
-        pushFrame(src, false);
-        while (!frames_.empty()) {
-            Frame& frame = frames_.back();
-            if (frame.next == frame.entries.size()) {
-                finishFolder(src, dst);
-                continue;
-            }
-            const Entry& entry = frame.entries[frame.next++];
-            if (entry.name[0] == '.' && !hidden_) continue;
-            shown_.resize(frame.shownLength);
-            shown_ += shownName(entry.name, output_.utf8);
-            const std::string name = entry.name;  // the frame may move
-            if (entry.kind == Entry::Folder) {
-                if (recurse_) enterFolder(src, dst, name, -1, false);
-            } else if (entry.kind == Entry::File) {
-                if (wildcardMatch(pattern_, name)) {
-                    copyFile(openat(src.fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC), dst.fd(), name);
-                }
-            } else if (entry.kind == Entry::Link) {
-                followLink(src, dst, name);
-            } else if (wildcardMatch(pattern_, name)) {
-                skip(texts_.notAFileOrFolder);
-            }
-        }
-    }
-
-    void pushFrame(FolderChain& src, bool created) {
-        bool complete = true;
-        Frame frame{listFolder(src.fd(), &complete), 0, 0, created, copied_};
-        if (!complete) {
-            const std::string why = std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")";
-            fail(fillIn(texts_.skipped, {shown_.empty() ? "." : shown_, why}));
-        }
-        if (!frames_.empty()) shown_ += '\\';
-        frame.shownLength = shown_.size();
-        frames_.push_back(std::move(frame));
-    }
-
-    void finishFolder(FolderChain& src, FolderChain& dst) {
-        const Frame frame = std::move(frames_.back());
-        frames_.pop_back();
-        if (frames_.empty()) return;
-        const std::string name(dst.name());
-        struct stat st;
-        if (frame.created && fstat(src.fd(), &st) == 0) fchmod(dst.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
-        dst.leave();
-        src.leave();
-        // Without /e a folder is made only where it receives files.
-        if (frame.created && !keepEmpty_ && copied_ == frame.copiedBefore) {
-            unlinkat(dst.fd(), name.c_str(), AT_REMOVEDIR);
-        }
-    }
-
-    // A link is followed only to a file or folder inside the folder copied:
-    // anything else would copy what the payload does not hold. A folder
-    // inside is copied in its own place, and only there, unless its place is
-    // left out (a dot folder without /h): each folder is copied once. The
-    // target is opened once, and what is checked is what is copied.
-    void followLink(FolderChain& src, FolderChain& dst, const std::string& name) {
-        LinkTarget target;
-        openLinkTarget(src.fd(), name, target);
-        if (target.error != 0) {
-            skip(texts_.linkLeadsNowhere);
-            return;
-        }
-        const bool folder = S_ISDIR(target.st.st_mode);
-        if (!folder && !S_ISREG(target.st.st_mode)) {
-            skip(texts_.linkToOtherThing);
-            return;
-        }
-        const bool inside = folder ? withinFolder(target.fd, rootId_)
-                                   : target.folder < 0 || withinFolder(target.folder, rootId_);
-        if (!inside) {
-            skip(texts_.linkLeadsOut);
-        } else if (folder) {
-            if (!recurse_) return;
-            if (hidden_ || !belowDotFolder(target.fd, rootId_)) {
-                skip(texts_.copiedInItsPlace);
-            } else {
-                enterFolder(src, dst, name, openat(target.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), true);
-            }
-        } else if (wildcardMatch(pattern_, name)) {
-            // Opened for reading where it was found, and taken only if it is
-            // still the file checked.
-            const int dir = target.folder >= 0 ? target.folder : src.fd();
-            const int in = openat(dir, target.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-            struct stat st;
-            if (in >= 0 && (fstat(in, &st) != 0 || idOf(st) != idOf(target.st))) {
-                close(in);
-                skip(texts_.linkLeadsNowhere);
-                return;
-            }
-            copyFile(in, dst.fd(), name);
-        }
-    }
-
-    // Enters the subfolder `name` (already open as `fd`, when not -1) in the
-    // source and makes it in the destination.
-    void enterFolder(FolderChain& src, FolderChain& dst, const std::string& name, int fd, bool viaLink) {
-        if (fd >= 0) {
-            src.enterOpened(name, fd, viaLink);
-        } else if (!src.enter(name)) {
-            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
-            return;
+    // Makes the subfolder in the destination, with the source folder's
+    // permissions within the umask, always open to its owner.
+    bool enter(const std::string& name) {
+        FolderChain& src = walk_.chain();
+        if (!src.enter(name)) {
+            fail(texts_.cannotCopyFile);
+            return false;
         }
         // Never the destination into itself, and no folder twice: a folder
-        // mounted inside itself, or two links to one folder, would make the
-        // copy grow without end.
-        if (src.id() == destId_) {
+        // mounted inside itself would make the copy grow without end.
+        const bool intoItself = src.id() == destId_;
+        if (intoItself || !visited_.insert({src.id().dev, src.id().ino}).second) {
             src.leave();
-            return;
+            if (!intoItself) skip(texts_.copiedAlready);
+            return false;
         }
-        if (!visited_.insert({src.id().dev, src.id().ino}).second) {
-            src.leave();
-            skip(texts_.copiedAlready);
-            return;
-        }
-        const bool created = mkdirat(dst.fd(), name.c_str(), 0700) == 0;
-        if ((!created && errno != EEXIST) || !dst.enter(name)) {
+        const bool created = mkdirat(dst_.fd(), name.c_str(), 0700) == 0;
+        if ((!created && errno != EEXIST) || !dst_.enter(name)) {
             const int cause = errno;
             src.leave();
-            fail(fillIn(texts_.cannotCreateFolder, {shown_, errorText(cause)}));
-            return;
+            errno = cause;
+            fail(texts_.cannotCreateFolder);
+            return false;
         }
-        pushFrame(src, created);
+        struct stat st;
+        if (created && fstat(src.fd(), &st) == 0) fchmod(dst_.fd(), (st.st_mode & 0777 & ~umask_) | S_IRWXU);
+        return true;
     }
 
-    // Copies the open file `inFd` (taken over; -1 when it could not be
-    // opened) to `name` in the destination folder.
-    void copyFile(int inFd, int dstFd, const std::string& name) {
-        Fd in(inFd);
+    void leave(const std::string&, bool) { dst_.leave(); }
+
+    void file(const Entry& entry) {
+        if (entry.kind == Entry::Link) {
+            skip(texts_.linkNotFollowed);
+        } else if (entry.kind == Entry::Other) {
+            skip(texts_.notAFileOrFolder);
+        } else {
+            copyFile(entry.name);
+        }
+    }
+
+    // Copies the file `name` of the folder at hand, never through a link,
+    // to the same name in the destination folder.
+    void copyFile(const std::string& name) {
+        Fd in(openat(walk_.chain().fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
         struct stat st;
         if (!in || fstat(in.fd, &st) != 0) {
-            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
+            fail(texts_.cannotCopyFile);
             return;
         }
         if (!S_ISREG(st.st_mode)) return;  // replaced since the listing
         // Never write through a link that sits in the destination.
-        Fd out(openat(dstFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+        Fd out(openat(dst_.fd(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!out || !copyContents(in.fd, out.fd, st)) {
-            fail(fillIn(texts_.cannotCopyFile, {shown_, errorText(errno)}));
+            fail(texts_.cannotCopyFile);
             return;
         }
         // Keep the times. The mode is the payload's within the umask, with
@@ -242,34 +107,60 @@ private:
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         futimens(out.fd, times);
         fchmod(out.fd, (st.st_mode & 0777 & ~umask_) | S_IWUSR);
-        output_.out += shown_;
+        output_.out += walk_.shown();
         output_.out += '\n';
         ++copied_;
         output_.lineDone();
     }
 
-    const bool hidden_;
-    const bool recurse_;
-    const bool keepEmpty_;
+    TreeWalk walk_;
+    FolderChain& dst_;
     const CommandTexts& texts_;
     CommandOutput& output_;
+    const FileId destId_;
     mode_t umask_;
-    std::string pattern_;
-    std::string shown_;  // the path of the entry at hand, as listed
-    std::vector<Frame> frames_;
     std::set<std::pair<dev_t, ino_t>> visited_;
-    FileId rootId_{};  // the folder copied
-    FileId destId_{};
     int copied_ = 0;
-    bool failed_ = false;
 };
+
+void error(CommandOutput& output, const std::string& message) {
+    output.err += message;
+    output.lineDone();
+}
+
+// The destination, made as far as it could be, is a folder. On drive C
+// a link there is in the way: the copy never writes where it leads.
+bool destinationReady(const Place& dest, const CommandTexts& texts, CommandOutput& output) {
+    struct stat st;
+    const bool there = dest.status(st, !dest.onDriveC);
+    if (there && S_ISDIR(st.st_mode)) return true;
+    const int cause = errno;
+    output.out += fillIn(texts.filesCopied, {"0"});
+    const std::string shown = shownName(dosName(dest.path), output.utf8);
+    error(output, there ? fillIn(texts.fileInTheWay, {shown}) : fillIn(texts.cannotCreateFolder, {shown, errorText(cause)}));
+    return false;
+}
 
 }  // namespace
 
 bool copyTree(std::string_view folder, std::string_view destination, Shell& shell, CommandOutput& output) {
-    Place source;
+    const CommandTexts& texts = *shell.texts;
+    Place source, dest;
     if (!shell.place(folder, source, output.err)) return false;
-    return Copier(*shell.texts, output).run(source, "*", destination, shell);
+    FolderChain src(source.open(O_RDONLY | O_DIRECTORY));
+    if (src.fd() < 0) {
+        error(output, fillIn(texts.fileNotFound, {shownName(dosName(source.path), output.utf8)}));
+        return false;
+    }
+    // A drive C that Wine would refuse has nothing to count: no copy runs,
+    // and its refusal stands alone.
+    if (!shell.place(destination, dest, output.err, true) || !destinationReady(dest, texts, output)) return false;
+    FolderChain dst(dest.open(O_RDONLY | O_DIRECTORY));
+    if (dst.fd() < 0) {
+        error(output, fillIn(texts.cannotCreateFolder, {shownName(dosName(dest.path), output.utf8), errorText(errno)}));
+        return false;
+    }
+    return Copier(src, dst, texts, output).run();
 }
 
 }  // namespace tembrel

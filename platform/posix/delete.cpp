@@ -25,104 +25,61 @@ bool removeEntry(int folderFd, const std::string& name, int flags) {
     return unlinkat(folderFd, name.c_str(), flags) == 0;
 }
 
-// A walk down a folder tree that deletes as it goes: del's files, or with
-// `removeFolders` (rd /s) everything, each folder once it is empty.
+// Names what a delete leaves, and why.
+void left(CommandOutput& output, const CommandTexts& texts, std::string_view shown, std::string_view why) {
+    output.err += fillIn(texts.cannotRemove, {shown, why});
+    output.lineDone();
+}
+
+// Deletes as the walk goes: every file, link and other entry, and with
+// `removeFolders` (rd) each folder once it is empty.
 class Deleter {
 public:
-    Deleter(const Shell& shell, CommandOutput& output, std::string shown)
-        : texts_(*shell.texts), output_(output), shown_(std::move(shown)), ship_(shell.ship) {}
+    Deleter(FolderChain& chain, const Shell& shell, CommandOutput& output, std::string shown, bool removeFolders)
+        : walk_(chain, output, shell.texts->cannotRemove, shell.texts->readIncomplete, std::move(shown)),
+          texts_(*shell.texts), ship_(shell.ship), removeFolders_(removeFolders) {}
 
-    // Deletes the entries that match `pattern` in the chain's folder and,
-    // with `recurse`, below it: only files, or everything when removing
-    // folders too. Returns how many files matched, deleted or not.
-    int run(FolderChain& chain, const std::string& pattern, bool recurse, bool removeFolders) {
-        int matched = 0;
-        push(chain);
-        while (!frames_.empty()) {
-            Frame& frame = frames_.back();
-            if (frame.next == frame.entries.size()) {
-                leaveFolder(chain, removeFolders);
-                continue;
-            }
-            const Entry entry = frame.entries[frame.next++];
-            shown_.resize(frame.shownLength);
-            shown_ += shownName(entry.name, output_.utf8);
-            if (entry.kind == Entry::Folder) {
-                if (recurse && enter(chain, entry.name)) push(chain);
-            } else if (removeFolders || wildcardMatch(pattern, entry.name)) {
-                ++matched;
-                if (!removeEntry(chain.fd(), entry.name, 0)) report(errorText(errno));
-            }
-        }
-        return matched;
-    }
-
-    // Reports what could not be removed, and why; its folder then cannot go.
-    void report(std::string_view why) {
-        failed_ = true;
-        if (!frames_.empty()) frames_.back().incomplete = true;
-        output_.err += fillIn(texts_.cannotRemove, {shown_, why});
-        output_.lineDone();
-    }
-    bool failed() const { return failed_; }
+    // False when anything stays that was to go.
+    bool run() { return walk_.run(*this); }
+    // How many entries other than folders it found, deleted or not.
+    int found() const { return found_; }
+    // Names the folder walked, as left.
+    void report(std::string_view why) { walk_.report(fillIn(texts_.cannotRemove, {walk_.shown(), why})); }
 
 private:
-    struct Frame {
-        std::vector<Entry> entries;
-        std::size_t next = 0;
-        std::size_t shownLength = 0;
-        bool incomplete = false;  // something in it stays
-    };
-
-    void push(FolderChain& chain) {
-        bool complete = true;
-        Frame frame{listFolder(chain.fd(), &complete)};
-        if (!complete) report(std::string(texts_.readIncomplete) + " (" + errorText(errno) + ")");
-        if (!shown_.empty()) shown_ += '\\';
-        frame.shownLength = shown_.size();
-        frames_.push_back(std::move(frame));
-    }
-
-    void leaveFolder(FolderChain& chain, bool removeFolders) {
-        const bool incomplete = frames_.back().incomplete;
-        frames_.pop_back();
-        if (frames_.empty()) return;
-        const std::string name(chain.name());
-        chain.leave();
-        shown_.resize(frames_.back().shownLength);
-        shown_ += shownName(name, output_.utf8);
-        if (incomplete) {
-            frames_.back().incomplete = true;
-        } else if (removeFolders && !removeEntry(chain.fd(), name, AT_REMOVEDIR)) {
-            report(errorText(errno));
-        }
-    }
-
-    // Enters the subfolder `name`, never through a link nor into another file
-    // system. Reports why not; a folder that denies entry is opened up first.
-    bool enter(FolderChain& chain, const std::string& name) {
+    friend class tembrel::TreeWalk;  // calls enter, file and leave
+    // Never through a link nor into another file system or the ship folder;
+    // a folder that denies entry is opened up first.
+    bool enter(const std::string& name) {
+        FolderChain& chain = walk_.chain();
         const dev_t device = chain.device();
-        if (!chain.enter(name)) {
-            if (errno != EACCES || fchmodat(chain.fd(), name.c_str(), 0700, 0) != 0 || !chain.enter(name)) {
-                report(errorText(errno));
-                return false;
-            }
-        }
-        const bool mount = isMountPoint(chain.fd(), device);
-        if (mount || chain.id() == ship_) {
-            chain.leave();
-            report(mount ? texts_.mountLeftAlone : texts_.shipFolderLeftAlone);
+        if (!chain.enter(name) &&
+            (errno != EACCES || fchmodat(chain.fd(), name.c_str(), 0700, 0) != 0 || !chain.enter(name))) {
+            report(errorText(errno));
             return false;
         }
-        return true;
+        const bool mount = isMountPoint(chain.fd(), device);
+        if (!mount && chain.id() != ship_) return true;
+        chain.leave();
+        report(mount ? texts_.mountLeftAlone : texts_.shipFolderLeftAlone);
+        return false;
     }
 
+    void file(const Entry& entry) {
+        ++found_;
+        if (!removeEntry(walk_.chain().fd(), entry.name, 0)) report(errorText(errno));
+    }
+
+    // A folder that keeps something is left; its failure is named already.
+    void leave(const std::string& name, bool whole) {
+        if (whole && removeFolders_ && !removeEntry(walk_.chain().fd(), name, AT_REMOVEDIR)) report(errorText(errno));
+    }
+
+    TreeWalk walk_;
     const CommandTexts& texts_;
-    CommandOutput& output_;
-    std::string shown_;  // the path of the entry at hand, as shown
-    std::vector<Frame> frames_;
     const FileId ship_;
-    bool failed_ = false;
+    const bool removeFolders_;
+    int found_ = 0;
 };
 
 // Opens the folder a del or rd is given: never through a link, never a file
@@ -148,14 +105,13 @@ int openGivenFolder(const Place& place, std::string_view& why, const Shell& shel
 Deleted notOpened(const std::string& shown, const Shell& shell, CommandOutput& output) {
     const int cause = errno;
     if (cause == ENOENT || cause == ENOTDIR) return Deleted::NoneFound;
-    Deleter(shell, output, shown).report(errorText(cause));
+    left(output, *shell.texts, shown, errorText(cause));
     return Deleted::NotAll;
 }
 
 }  // namespace
 
 Deleted deleteFiles(std::string_view folderPath, Shell& shell, CommandOutput& output) {
-    const bool subfolders = true;
     const std::string arg(folderPath);
     Place place;
     if (!shell.place(arg, place, output.err)) return Deleted::NotAll;
@@ -166,18 +122,16 @@ Deleted deleteFiles(std::string_view folderPath, Shell& shell, CommandOutput& ou
     const int fd = openGivenFolder(place, why, shell);
     if (fd < 0 && why.empty()) return notOpened(arg, shell, output);
     if (fd < 0) {
-        Deleter(shell, output, arg).report(why);
+        left(output, *shell.texts, arg, why);
         return Deleted::NotAll;
     }
     FolderChain chain(fd);
-    Deleter deleter(shell, output, arg);
-    const int matched = deleter.run(chain, "*", subfolders, false);
-    if (deleter.failed()) return Deleted::NotAll;
-    return matched == 0 ? Deleted::NoneFound : Deleted::All;
+    Deleter deleter(chain, shell, output, arg, false);
+    if (!deleter.run()) return Deleted::NotAll;
+    return deleter.found() == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
 bool removeTree(std::string_view folderPath, Shell& shell, CommandOutput& output) {
-    const bool everything = true;
     const CommandTexts& texts = *shell.texts;
     const std::string arg(folderPath);
     Place place;
@@ -198,23 +152,18 @@ bool removeTree(std::string_view folderPath, Shell& shell, CommandOutput& output
         output.err += texts.notAFolder;
         return false;
     }
-    if (everything) {
-        std::string_view why;
-        FolderChain chain(openGivenFolder(place, why, shell));
-        Deleter deleter(shell, output, arg);
-        if (chain.fd() < 0) {
-            const std::string reason = why.empty() ? errorText(errno) : std::string(why);
-            deleter.report(reason);
-        } else {
-            deleter.run(chain, "*", true, true);
-            if (!deleter.failed() && unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) != 0)
-                deleter.report(errorText(errno));
-        }
-        return !deleter.failed();
+    std::string_view why;
+    const int fd = openGivenFolder(place, why, shell);
+    if (fd < 0) {
+        left(output, texts, arg, why.empty() ? errorText(errno) : std::string(why));
+        return false;
     }
+    FolderChain chain(fd);
+    Deleter deleter(chain, shell, output, arg, true);
+    // The folder itself goes last, named as given.
+    if (!deleter.run()) return false;
     if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
-    output.err += errno == ENOTEMPTY ? std::string(texts.folderNotEmpty)
-                                     : fillIn(texts.cannotRemove, {arg, errorText(errno)});
+    deleter.report(errorText(errno));
     return false;
 }
 

@@ -1,5 +1,5 @@
-// Folder walks on the POSIX platform: listings and a chain of open folders
-// down a tree.
+// Folder walks on the POSIX platform: listings, a chain of open folders
+// down a tree, and the walk the copy and the deletes share.
 
 #include "platform/posix/walk.h"
 
@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/posix/commands.h"
+#include "platform/posix/names.h"
 
 namespace tembrel {
 
@@ -56,7 +59,7 @@ std::vector<Entry> listFolder(int folderFd, bool* complete) {
 FolderChain::FolderChain(int topFd) {
     struct stat st {};
     if (topFd >= 0) fstat(topFd, &st);
-    levels_.push_back({0, idOf(st), topFd, false});
+    levels_.push_back({0, idOf(st), topFd});
     open_ = topFd >= 0 ? 1 : 0;
 }
 
@@ -76,16 +79,10 @@ int FolderChain::fd() {
     return levels_.back().fd;
 }
 
-void FolderChain::push(const std::string& name, const struct stat& st, int fd, bool followLink) {
-    names_ += name;
-    levels_.push_back({names_.size(), idOf(st), fd, followLink});
-    if (++open_ > openLimit) closeOldest();
-}
-
-bool FolderChain::enter(const std::string& name, bool followLink) {
+bool FolderChain::enter(const std::string& name) {
     const int parent = fd();
     if (parent < 0) return false;
-    const int sub = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    const int sub = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     struct stat st;
     if (sub < 0) return false;
     if (fstat(sub, &st) != 0) {
@@ -94,14 +91,10 @@ bool FolderChain::enter(const std::string& name, bool followLink) {
         errno = error;
         return false;
     }
-    push(name, st, sub, followLink);
+    names_ += name;
+    levels_.push_back({names_.size(), idOf(st), sub});
+    if (++open_ > openLimit) closeOldest();
     return true;
-}
-
-void FolderChain::enterOpened(const std::string& name, int folderFd, bool viaLink) {
-    struct stat st {};
-    fstat(folderFd, &st);
-    push(name, st, folderFd, viaLink);
 }
 
 void FolderChain::leave() {
@@ -110,7 +103,7 @@ void FolderChain::leave() {
     Level& parent = levels_[levels_.size() - 2];
     // Going up one step through ".." is cheaper than walking down again from
     // the nearest open folder, and right whenever it is the same folder (not
-    // so for one entered through a link).
+    // so for one moved meanwhile).
     if (parent.fd < 0 && current.fd >= 0) {
         const int up = openat(current.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat st;
@@ -159,8 +152,7 @@ bool FolderChain::reopen(std::size_t index) {
     // enough to `index` to be needed again soon.
     for (std::size_t i = from + 1; i <= index; ++i) {
         Level& level = levels_[i];
-        const int sub = openat(levels_[i - 1].fd, nameOf(i).c_str(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | (level.followLink ? 0 : O_NOFOLLOW));
+        const int sub = openat(levels_[i - 1].fd, nameOf(i).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
         struct stat st;
         const bool same = sub >= 0 && fstat(sub, &st) == 0 && idOf(st) == level.id;
         if (i - 1 > from && i - 1 + openLimit / 2 <= index) {
@@ -178,6 +170,57 @@ bool FolderChain::reopen(std::size_t index) {
         firstOpen_ = std::min(firstOpen_, i);
         if (++open_ > openLimit) closeOldest();
     }
+    return true;
+}
+
+TreeWalk::TreeWalk(FolderChain& chain, CommandOutput& output, std::string_view unreadable,
+                   std::string_view readIncomplete, std::string shown)
+    : chain_(chain), output_(output), unreadable_(unreadable), readIncomplete_(readIncomplete),
+      shown_(std::move(shown)) {}
+
+void TreeWalk::report(const std::string& message, bool failure) {
+    output_.err += message;
+    output_.lineDone();
+    if (!failure) return;
+    failed_ = true;
+    if (!frames_.empty()) frames_.back().whole = false;
+}
+
+// Lists the folder just entered, shown_ being its path, and makes it the
+// folder at hand. One that cannot be read to its end fails the one above.
+void TreeWalk::push() {
+    bool complete = true;
+    Frame frame{listFolder(chain_.fd(), &complete)};
+    if (!complete) {
+        const std::string why = std::string(readIncomplete_) + " (" + errorText(errno) + ")";
+        report(fillIn(unreadable_, {shown_.empty() ? "." : shown_, why}));
+    }
+    frame.pathLength = shown_.size();
+    if (!shown_.empty()) shown_ += '\\';
+    frame.shownLength = shown_.size();
+    frames_.push_back(std::move(frame));
+}
+
+// Takes the next entry of the folder at hand, its path in shown_.
+Entry TreeWalk::next() {
+    Frame& frame = frames_.back();
+    Entry entry = std::move(frame.entries[frame.next++]);
+    shown_.resize(frame.shownLength);
+    shown_ += shownName(entry.name, output_.utf8);
+    return entry;
+}
+
+// Ends the folder at hand, shown_ its path again. Below the top, goes up
+// to the folder above, with the name of the one left and whether it was
+// whole; false at the top, where the walk ends.
+bool TreeWalk::up(std::string& name, bool& whole) {
+    whole = frames_.back().whole;
+    shown_.resize(frames_.back().pathLength);
+    frames_.pop_back();
+    if (frames_.empty()) return false;
+    name = chain_.name();
+    chain_.leave();
+    if (!whole) frames_.back().whole = false;
     return true;
 }
 

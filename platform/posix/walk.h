@@ -1,6 +1,7 @@
 // Folder walks on the POSIX platform: descriptors that close themselves,
-// folder listings, identities, links followed by descriptor, and a walk down
-// a folder tree that keeps only a few folders open however deep it goes.
+// folder listings, identities, a chain of folders that keeps only a few open
+// however deep it goes, and the one walk down a tree that the copy and the
+// deletes share.
 #pragma once
 
 #include <sys/stat.h>
@@ -80,12 +81,9 @@ public:
 
     // The folder being worked on; -1 (errno set) when it could not be opened again.
     int fd();
-    // Enters the subfolder `name` of the current folder: never through a link
-    // unless `followLink`. False (errno set) when it is not an enterable folder.
-    bool enter(const std::string& name, bool followLink = false);
-    // Enters the subfolder `name` that `folderFd` (taken over) was opened as;
-    // `viaLink` when that took a link.
-    void enterOpened(const std::string& name, int folderFd, bool viaLink);
+    // Enters the subfolder `name` of the current folder, never through a
+    // link. False (errno set) when it is not an enterable folder.
+    bool enter(const std::string& name);
     // Goes back up to the folder above.
     void leave();
     // The name the current folder was entered by ("" for the top).
@@ -101,12 +99,10 @@ private:
         std::size_t nameEnd;
         FileId id;
         int fd;
-        bool followLink;
     };
     static constexpr int openLimit = 6;
     std::string nameOf(std::size_t index) const;
     bool reopen(std::size_t index);
-    void push(const std::string& name, const struct stat& st, int fd, bool followLink);
     void closeOldest();
 
     std::vector<Level> levels_;
@@ -115,28 +111,71 @@ private:
     int open_ = 0;
 };
 
-// What a link leads to. `fd` is an O_PATH descriptor of the target, `folder`
-// one of the folder that holds its last name `name` (-1: the folder the link
-// is in); `error` is set instead when it leads nowhere.
-struct LinkTarget {
-    std::string name;
-    int fd = -1;
-    int folder = -1;
-    struct stat st {};
-    int error = 0;
-    LinkTarget() = default;
-    LinkTarget(const LinkTarget&) = delete;
-    LinkTarget& operator=(const LinkTarget&) = delete;
-    ~LinkTarget();
+struct CommandOutput;
+
+// A walk down the tree of a chain's folder with an explicit stack, one frame
+// a folder: each entry in the order of its folder's listing, a subfolder's
+// whole tree before the next entry. It keeps the path of the entry at hand
+// as the listing shows it ("SUB\FILE.TXT" below `shown`); in leave, the
+// path of the folder left. A folder that cannot be read to its end is
+// reported with `unreadable` ({} the folder, {} why). The visitor's calls:
+//   bool enter(const std::string& name): the subfolder `name` of the folder
+//     at hand; enters it in the walk's chain and returns true to have it
+//     walked, or returns false with the chain as it was.
+//   void file(const Entry& entry): any entry that is not a folder (a file,
+//     a link, a device, FIFO or socket).
+//   void leave(const std::string& name, bool whole): the folder `name` is
+//     walked and the chain back above it; `whole` when nothing reported in
+//     or below it failed.
+class TreeWalk {
+public:
+    TreeWalk(FolderChain& chain, CommandOutput& output, std::string_view unreadable, std::string_view readIncomplete,
+             std::string shown = {});
+    // Walks the chain's folder; false when anything failed.
+    template <class Visitor>
+    bool run(Visitor& visitor) {
+        push();
+        while (!frames_.empty()) {
+            if (frames_.back().next < frames_.back().entries.size()) {
+                const Entry entry = next();
+                if (entry.kind != Entry::Folder) {
+                    visitor.file(entry);
+                } else if (visitor.enter(entry.name)) {
+                    push();
+                }
+                continue;
+            }
+            std::string name;
+            bool whole = true;
+            if (up(name, whole)) visitor.leave(name, whole);
+        }
+        return !failed_;
+    }
+    FolderChain& chain() { return chain_; }
+    const std::string& shown() const { return shown_; }
+    // An error line; unless `failure` is false, it fails the folder at hand
+    // and every folder above it.
+    void report(const std::string& message, bool failure = true);
+
+private:
+    struct Frame {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        std::size_t pathLength = 0;   // shown_ up to the folder's own path
+        std::size_t shownLength = 0;  // and with the "\" for its entries
+        bool whole = true;
+    };
+    void push();
+    Entry next();
+    bool up(std::string& name, bool& whole);
+
+    FolderChain& chain_;
+    CommandOutput& output_;
+    const std::string_view unreadable_, readIncomplete_;
+    std::string shown_;
+    std::vector<Frame> frames_;
+    bool failed_ = false;
 };
-
-// Opens what the link `name` in the open folder `folderFd` leads to, one
-// link at a time: each name on the way is looked up once.
-void openLinkTarget(int folderFd, std::string name, LinkTarget& target);
-
-// True when a folder on the way from `top` down to the open folder `fd`
-// (itself included, `top` not) has a name starting with a dot.
-bool belowDotFolder(int fd, FileId top);
 
 // Whether the name `name` in the open folder `folderFd` is clear of a link
 // (links.cpp): Clear, a link was removed or there was none; Left, one could
