@@ -70,17 +70,19 @@ void launch(const Edition& edition, Platform& platform) {
 
 void uninstall(const Edition& edition, Platform& platform) {
     const std::string installFolder = installPath(edition);
-    const bool leftoversGone = platform.removeStoppedCopies(installFolder);
+    const Leftovers leftovers = platform.removeStoppedCopies(installFolder);
     if (!platform.isDirectory(installFolder)) {
         // A link there that leads nowhere goes, and only the link: removed,
-        // it was the whole uninstall. A moved-aside install that still holds
-        // what could not be deleted is no "nothing to uninstall".
+        // it was the whole uninstall. So was the removal of what an earlier
+        // uninstall set aside and could not delete (a file in use then); one
+        // that still stays is a failure, no "nothing to uninstall".
         const bool linkRemoved = platform.exists(installFolder) && platform.removeLink(installFolder) &&
                                  !platform.exists(installFolder);
         platform.run("cls");
-        writeScreen(platform, linkRemoved      ? edition.uninstallSuccessScreen
-                              : leftoversGone ? edition.uninstallNotFoundScreen
-                                              : edition.uninstallFailedScreen);
+        const bool removed = linkRemoved || leftovers == Leftovers::Removed;
+        writeScreen(platform, leftovers == Leftovers::Stay ? edition.uninstallFailedScreen
+                              : removed                    ? edition.uninstallSuccessScreen
+                                                           : edition.uninstallNotFoundScreen);
         platform.run("pause>nul");
         return;
     }

@@ -41,7 +41,7 @@ public:
 
     // The launcher's command lines, carried out by the shared front.
     bool run(std::string_view commandLine) final;
-    bool removeStoppedCopies(std::string_view installFolder) final;
+    Leftovers removeStoppedCopies(std::string_view installFolder) final;
     std::string setAside(std::string_view folder) final;
 
     // The interpreter's texts in the form say() takes them: converted for

@@ -8,6 +8,10 @@
 
 namespace tembrel {
 
+// What the sweep of stopped runs' folders found: none, some that are gone
+// now, or some that stay.
+enum class Leftovers { None, Removed, Stay };
+
 // The things the launcher asks of the machine it runs on. The flow and
 // the actions reach the outside world only through this interface.
 class Platform {
@@ -52,8 +56,9 @@ public:
     // Removes what first copies and uninstalls of the install folder left
     // when they were stopped for good (a power cut, a kill) or could not
     // delete everything: their folders beside it, none that a running
-    // program still holds. False when one of them stays.
-    virtual bool removeStoppedCopies(std::string_view installFolder) = 0;
+    // program still holds. Says whether there were any, and whether one of
+    // them stays.
+    virtual Leftovers removeStoppedCopies(std::string_view installFolder) = 0;
 
     // Moves the folder aside in one step, to a hidden name beside it that no
     // launch takes for an install, and returns that name: what stands at the

@@ -107,21 +107,28 @@ bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Hos
     return false;
 }
 
-bool Host::removeStoppedCopies(std::string_view installFolder) { return removeStagingLeftovers(installFolder, *this); }
+Leftovers Host::removeStoppedCopies(std::string_view installFolder) {
+    return removeStagingLeftovers(installFolder, *this);
+}
 
 std::string Host::setAside(std::string_view folder) { return tembrel::setAside(folder, *this); }
 
-bool removeStagingLeftovers(std::string_view dest, Host& host) {
+Leftovers removeStagingLeftovers(std::string_view dest, Host& host) {
     const auto [parent, name] = splitDest(dest);
-    if (name.empty()) return true;
+    if (name.empty()) return Leftovers::None;
     const std::string folder = parent.empty() ? std::string(".") : std::string(parent);
-    bool allGone = true;
+    Leftovers found = Leftovers::None;
     for (const std::string& entry : host.namesIn(folder)) {
         if (!isStagingName(entry, name)) continue;
         const std::string staging = std::string(parent) + entry;
-        if (host.claimStaging(staging) && !removeStaging(staging, host)) allGone = false;
+        if (!host.claimStaging(staging)) continue;
+        if (!removeStaging(staging, host)) {
+            found = Leftovers::Stay;
+        } else if (found == Leftovers::None) {
+            found = Leftovers::Removed;
+        }
     }
-    return allGone;
+    return found;
 }
 
 std::string setAside(std::string_view folder, Host& host) {

@@ -29,8 +29,8 @@ bool stagedCopy(std::string_view source, std::string_view dest, bool listed, Hos
 // Removes the staging folders of copies into `dest`, and the folders that
 // uninstalls of `dest` set aside, that no running program holds any more (a
 // power cut, a kill, a file that could not be deleted), with the confined
-// delete. False when one of them stays.
-bool removeStagingLeftovers(std::string_view dest, Host& host);
+// delete.
+Leftovers removeStagingLeftovers(std::string_view dest, Host& host);
 
 // Moves `folder` aside to a staging name beside it (stagingName), which no
 // launch takes for an install and the leftover sweep removes. Returns that

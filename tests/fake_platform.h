@@ -29,7 +29,7 @@ public:
     bool failedCopyMakesFolder = false;    // a failing xcopy still made its folder
     std::set<std::string> stuck;           // folders that rd cannot remove
     std::set<std::string> inUse;           // folders that cannot be set aside
-    bool leftoverStays = false;            // the sweep leaves a folder it could not delete
+    Leftovers leftovers = Leftovers::None; // what the sweep of stopped runs' folders finds
     std::vector<std::string> log;          // "write:", "key:", "unlink:", "chdir:", "run:", "sweep:", "aside:"
 
     void write(std::string_view text) override {
@@ -68,9 +68,9 @@ public:
         return missingFolders.count(std::string(path)) == 0;
     }
     bool encloses(std::string_view, std::string_view path) override { return enclosed.count(std::string(path)) != 0; }
-    bool removeStoppedCopies(std::string_view installFolder) override {
+    Leftovers removeStoppedCopies(std::string_view installFolder) override {
         log.push_back("sweep:" + std::string(installFolder));
-        return !leftoverStays;
+        return leftovers;
     }
     // The folder moves, what rd cannot remove with it, to "c:\.NAME.partial-1".
     std::string setAside(std::string_view folder) override {

@@ -145,21 +145,24 @@ TEST_P(FlowTest, UninstallKeys) {
         }
     }
     // Nothing there, or a link that leads nowhere: that link, and only it,
-    // goes. A set-aside install that the sweep could not finish is a failure.
-    enum Nothing { NotInstalled, LinkNowhere, LeftoverStays };
-    for (const Nothing there : {NotInstalled, LinkNowhere, LeftoverStays}) {
+    // goes. What an earlier uninstall set aside and the sweep now removes is
+    // a success, what still stays a failure.
+    enum Nothing { NotInstalled, LinkNowhere, LeftoverRemoved, LeftoverStays };
+    for (const Nothing there : {NotInstalled, LinkNowhere, LeftoverRemoved, LeftoverStays}) {
         FakePlatform fake;
         fake.keys = {'2'};
-        fake.leftoverStays = there == LeftoverStays;
+        fake.leftovers = there == LeftoverStays     ? Leftovers::Stay
+                         : there == LeftoverRemoved ? Leftovers::Removed
+                                                    : Leftovers::None;
         std::vector<std::string> expected = {menu(), "key:50", "sweep:" + install()};
         if (there == LinkNowhere) {
             fake.otherThings.insert(install());
             fake.links.insert(install());
             expected.push_back("unlink:" + install());
         }
-        const Screen shown = there == LinkNowhere    ? edition().uninstallSuccessScreen
-                             : there == NotInstalled ? edition().uninstallNotFoundScreen
-                                                     : edition().uninstallFailedScreen;
+        const Screen shown = there == NotInstalled    ? edition().uninstallNotFoundScreen
+                             : there == LeftoverStays ? edition().uninstallFailedScreen
+                                                      : edition().uninstallSuccessScreen;
         expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
         EXPECT_EQ(run(fake), expected) << there;
     }
