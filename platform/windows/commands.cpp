@@ -40,9 +40,9 @@ void WindowsCommands::say(std::string_view text, std::string_view name, bool err
 
 bool WindowsCommands::copyTree(std::string_view folder, std::string_view dest, CopySwitches, bool listed) {
     const std::wstring to = longPath(dest);
-    if (held_ == INVALID_HANDLE_VALUE || to != staging_) return copyFolder(longPath(folder), to, texts_, shown(console_, listed));
+    if (held_ == INVALID_HANDLE_VALUE || to != staging_) return tembrel::copyTree(longPath(folder), to, texts_, shown(console_, listed));
     ShowLine show = shown(console_, listed);
-    return copyFolder(longPath(folder), to, texts_, [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
+    return tembrel::copyTree(longPath(folder), to, texts_, [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
 }
 
 Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed) {
@@ -52,7 +52,7 @@ Deleted WindowsCommands::deleteFiles(std::string_view folder, bool, bool listed)
 bool WindowsCommands::removeTree(std::string_view folder, bool, bool listed) {
     const std::wstring path = longPath(folder);
     if (path == staging_) letGo();
-    return removeFolder(path, texts_, shown(console_, listed));
+    return tembrel::removeTree(path, texts_, shown(console_, listed));
 }
 
 // A program in the working folder, by its exact name.

@@ -286,8 +286,8 @@ private:
 
 }  // namespace
 
-bool copyFolder(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
-                const ShowLine& show) {
+bool copyTree(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
+              const ShowLine& show) {
     return Copier(source, dest, texts, show).run();
 }
 

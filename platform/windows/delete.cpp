@@ -33,7 +33,9 @@ namespace {
 
 constexpr int hoistBelow = 24;  // levels below the top before a folder moves up, under Wine
 
-bool mayPass(DWORD error) {
+// An error that a file in use, or an on-access scanner looking at it, causes:
+// it may pass by itself.
+bool isInUseError(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
            error == ERROR_DIR_NOT_EMPTY || error == ERROR_DELETE_PENDING;
 }
@@ -113,7 +115,7 @@ private:
         folder.failed = true;
         ok_ = false;
         errors.push_back(textOf(texts_.cannotRemove, {shown, why}));
-        if (mayPass(error)) passing = true;
+        if (isInUseError(error)) passing = true;
     }
 
     // The folder itself, opened as what it is now: a link put in its place
@@ -257,7 +259,7 @@ Deleted deleteFiles(const std::wstring& folder, const CommandTexts& texts, const
     return remover.found == 0 ? Deleted::NoneFound : Deleted::All;
 }
 
-bool removeFolder(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
+bool removeTree(const std::wstring& folder, const CommandTexts& texts, const ShowLine& show) {
     const std::wstring& root = folder;
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

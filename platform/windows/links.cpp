@@ -26,11 +26,12 @@ DWORD removeLink(HANDLE link) {
     return markDeleted(link);
 }
 
-bool removeReparsePoints(const std::wstring& path) {
+DWORD removeLink(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
     Handle link;
-    return openFolder(path, Access::Remove, true, link) == 0 && removeLink(link.get()) == 0;
+    const DWORD error = openFolder(path, Access::Remove, true, link);
+    return error != 0 ? error : removeLink(link.get());
 }
 
 }  // namespace tembrel

@@ -92,7 +92,7 @@ public:
 
     bool exists(std::string_view path) override { return attributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
-    bool removeLinks(std::string_view path) override { return removeReparsePoints(longPathOf(path)); }
+    bool removeLinks(std::string_view path) override { return removeLink(longPathOf(path)) == 0; }
 
     // By name, as the command interpreter does: ".." leads back to the folder
     // a link was entered from.

@@ -41,8 +41,9 @@ void sortInNtfsOrder(std::vector<Entry>& entries);
 // wine.h) or where it is no link.
 DWORD removeLink(HANDLE link);
 
-// Removes a reparse point at the path, as a link; false when it could not be
-// removed. The deletes deal with the links inside the folder.
-bool removeReparsePoints(const std::wstring& path);
+// Removes the link at the path, as a link: 0 where it is gone or none was
+// there, else the error. The deletes deal with the links inside a folder.
+DWORD removeLink(const std::wstring& path);
+DWORD removeLink(const wchar_t* path) = delete;  // would be taken for a HANDLE
 
 }  // namespace tembrel
