@@ -58,13 +58,6 @@ DWORD copiedAttributes(DWORD attributes) {
     return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
 }
 
-wchar_t upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-std::wstring upperCase(std::wstring name) {
-    for (wchar_t& c : name) c = upper(c);
-    return name;
-}
-
 class Copier {
 public:
     Copier(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show)
@@ -263,8 +256,7 @@ private:
         if (entry.isFolder() || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || described.links != 1 ||
             !whereItsNameSays(old.get(), real))
             return ERROR_FILE_EXISTS;
-        if (entry.attributes & FILE_ATTRIBUTE_READONLY) setAttributes(old.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-        if ((error = markDeleted(old.get())) != 0) return error;
+        if ((error = removeOpen(old.get(), described)) != 0) return error;
         old.reset();
         return createIn(in, name, false, out);
     }

@@ -40,6 +40,10 @@ bool isInUseError(DWORD error) {
            error == ERROR_DIR_NOT_EMPTY || error == ERROR_DELETE_PENDING;
 }
 
+std::wstring linkReason(DWORD error, const CommandTexts& texts) {
+    return error == ERROR_NOT_SUPPORTED ? textOf(texts.linkNotRemovable) : reason(error);
+}
+
 class Remover {
 public:
     Remover(const std::wstring& root, bool folders, const CommandTexts& texts)
@@ -107,10 +111,6 @@ private:
         return path;
     }
 
-    std::wstring linkReason(DWORD error) const {
-        return error == ERROR_NOT_SUPPORTED ? textOf(texts_.linkNotRemovable) : reason(error);
-    }
-
     void failed(Folder& folder, const std::wstring& shown, const std::wstring& why, DWORD error) {
         folder.failed = true;
         ok_ = false;
@@ -150,7 +150,7 @@ private:
             // del leaves folders alone, so a folder link too.
             if (!folders_ && (listed.isFolder() || entry.isFolder())) return;
             const DWORD removed = removeLink(child.handle.get());
-            if (removed != 0) failed(stack[at], shown(name), linkReason(removed), removed);
+            if (removed != 0) failed(stack[at], shown(name), linkReason(removed, texts_), removed);
         } else if (entry.isFolder()) {
             child.name = name;
             child.parent = at;
@@ -158,11 +158,7 @@ private:
             if (child.depth > hoistBelow && underWine()) hoist(stack.front(), child);
             stack.push_back(std::move(child));
         } else {
-            // The read-only mark of a file with other names (hard links) is
-            // theirs too: it stays, and such a file stays with it.
-            if ((entry.attributes & FILE_ATTRIBUTE_READONLY) && described.links == 1)
-                setAttributes(child.handle.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-            error = markDeleted(child.handle.get());
+            error = removeOpen(child.handle.get(), described);
             if (error != 0) failed(stack[at], shown(name), reason(error), error);
         }
     }
@@ -189,9 +185,8 @@ private:
         stack.pop_back();
         if (folders_) {
             Described described;
-            if (describe(folder.handle.get(), described) == 0 && (described.entry.attributes & FILE_ATTRIBUTE_READONLY))
-                setAttributes(folder.handle.get(), described.entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-            const DWORD error = markDeleted(folder.handle.get());
+            describe(folder.handle.get(), described);
+            const DWORD error = removeOpen(folder.handle.get(), described);
             if (error != 0) {
                 // A folder that still holds what could not go says nothing more.
                 if (!folder.failed) failed(folder, shown(folder.name), reason(error), error);
@@ -275,10 +270,7 @@ bool removeTree(const std::wstring& folder, const CommandTexts& texts, const Sho
         DWORD error = openFolder(root, Access::Remove, true, link);
         if (error == 0) error = removeLink(link.get());
         link.reset();
-        if (error != 0) {
-            const std::wstring why = error == ERROR_NOT_SUPPORTED ? textOf(texts.linkNotRemovable) : reason(error);
-            show(textOf(texts.cannotRemove, {shownPath(root), why}), true);
-        }
+        if (error != 0) show(textOf(texts.cannotRemove, {shownPath(root), linkReason(error, texts)}), true);
         return error == 0;
     }
     // A file that something (an antivirus, an indexer) still holds open with

@@ -21,9 +21,7 @@ DWORD removeLink(HANDLE link) {
     if (!described.entry.isLink()) return ERROR_NOT_SUPPORTED;
     // Opened as a reparse point, the handle is the link's own: its
     // read-only mark and its deletion are the link's, never the target's.
-    if (described.entry.attributes & FILE_ATTRIBUTE_READONLY)
-        setAttributes(link, described.entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-    return markDeleted(link);
+    return removeOpen(link, described);
 }
 
 DWORD removeLink(const std::wstring& path) {

@@ -17,6 +17,11 @@ bool beforeInUpperCase(const Entry& a, const Entry& b) {
 
 }  // namespace
 
+std::wstring upperCase(std::wstring name) {
+    for (wchar_t& c : name) c = upper(c);
+    return name;
+}
+
 std::wstring shownName(std::wstring_view name) {
     std::wstring shown(name);
     for (wchar_t& c : shown) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/windows/nt.h"
+
 namespace tembrel {
 
 // A name as the listings show it: each control character a '?', so that no
@@ -17,20 +19,8 @@ std::wstring shownName(std::wstring_view name);
 // The entry `name` in the folder; a drive's root ends in "\" already.
 std::wstring inFolder(const std::wstring& folder, std::wstring_view name);
 
-struct Entry {
-    std::wstring name;
-    DWORD attributes;
-    DWORD tag;  // the reparse point's kind, where it is one
-    // A junction, a symbolic link, a mount point: a reparse point that names
-    // something elsewhere. Other reparse points (files in the cloud, files
-    // deduplicated or compressed by the system) hold their own data. A
-    // reparse point without a kind is one of Wine's Unix links (wine.h).
-    bool isLink() const {
-        constexpr DWORD namesElsewhere = 0x20000000;
-        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || (tag & namesElsewhere));
-    }
-    bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-};
+// The name in upper case, as NTFS compares names.
+std::wstring upperCase(std::wstring name);
 
 // Sorts entries in the order NTFS keeps them: names compared in upper case.
 void sortInNtfsOrder(std::vector<Entry>& entries);

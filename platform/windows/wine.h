@@ -3,7 +3,7 @@
 // replaces it, so the Wine tests run what ships.
 //
 //  1. A Unix link to a folder shows as a reparse point without a kind: it is
-//     taken for a link like any junction (walk.h, Entry::isLink).
+//     taken for a link like any junction (nt.h, Entry::isLink).
 //  2. A Unix link to a file shows as a plain file, and opening it, even as
 //     a reparse point, reaches the file it points to; so does opening a Unix
 //     link to a folder that was put in place of a listed folder. Only the
