@@ -59,9 +59,10 @@ int wmain(int argc, wchar_t** argv) {
         WriteFile(out, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     };
     if (command == L"uninstall") {
-        if (!removeLink(argv[2])) return 1;
-        deleteFiles(argv[2], texts, show);
-        return removeTree(argv[2], texts, show) ? 0 : 1;
+        const std::wstring folder = argv[2];
+        if (removeLink(folder) != 0) return 1;
+        deleteFiles(folder, texts, show);
+        return removeTree(folder, texts, show) ? 0 : 1;
     }
     return 2;
 }

@@ -27,13 +27,15 @@ void stopStagedCopy();
 // feed at its end: `error` is false for the listing, true for what went wrong.
 using ShowLine = std::function<void(std::wstring_view line, bool error)>;
 
-// xcopy SOURCE\*.* DEST /e /h /i, whatever the switches: copies every file and
-// folder of `source` (empty folders, hidden and system files included) into
-// `dest`, which it creates, listing each file as it is copied and then the
-// count line. A reparse point is skipped and named. False when something
-// could not be copied; a skipped link is no failure.
-bool copyTree(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts,
-              const ShowLine& show);
+// The file commands' bodies. Each carries out the one line the launcher
+// gives it, so none takes switches.
+//
+// xcopy SOURCE\*.* DEST /e /h /i: copies every file and folder of `source`
+// (empty folders, hidden and system files included) into `dest`, which it
+// creates, listing each file as it is copied and then the count line. A
+// reparse point is skipped and named. False when something could not be
+// copied; a skipped link is no failure.
+bool copyTree(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show);
 
 // del FOLDER\*.* /s /q: deletes every file in the folder and its subfolders,
 // read-only, hidden and system files included; a file link goes as a link.

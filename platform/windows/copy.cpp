@@ -1,13 +1,11 @@
 // The Windows interpreter's xcopy: the folder's files and subfolders, hidden
-// and system files and empty folders included, one folder at a time from an
-// explicit stack, so that no depth runs the program out of stack. Each entry
-// is opened relative to its folder's open handle as what it is, and each
-// copy is made relative to the open destination folder as a new name, so a
-// link put in place of a name is never followed, read or written through.
+// and system files and empty folders included, on the walk the deletes take
+// too (walk.h), which opens each entry as what it is. Each copy is made
+// relative to the open destination folder as a new name, so a link put in
+// place of a name is never followed, read or written through.
 
 #include <windows.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/windows/commands.h"
@@ -58,21 +56,10 @@ DWORD copiedAttributes(DWORD attributes) {
     return (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE;
 }
 
-wchar_t upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-std::wstring upperCase(std::wstring name) {
-    for (wchar_t& c : name) c = upper(c);
-    return name;
-}
-
-class Copier {
+class Copier final : public Visitor {
 public:
     Copier(const std::wstring& source, const std::wstring& dest, const CommandTexts& texts, const ShowLine& show)
-        : source_(source), dest_(dest), texts_(texts), show_(show), buffer_(1 << 20) {
-        // Names are listed as xcopy lists a relative source: the drive, then
-        // the name inside the folder copied ("C:sub\file.txt").
-        shownStart_ = driveOf(source_);
-    }
+        : source_(source), dest_(dest), texts_(texts), show_(show), buffer_(1 << 20), shownStart_(driveOf(source)) {}
 
     bool run() {
         // The folder copied may itself be a link; only what lies in it is
@@ -84,24 +71,24 @@ public:
             return false;
         }
         const bool ready = makeDestination();
-        if (ready) copyTree();
+        if (Folder top; ready && openTops(top)) walkTree(std::move(top), Access::Read, *this);
         show_(textOf(texts_.filesCopied, {decimal(copied_)}), false);
         for (const std::wstring& line : late_) show_(line, true);
         return ready && ok_;
     }
 
 private:
-    // A folder to copy: the source and destination folders held open, the
-    // name inside the folder copied ("" or ending in "\"), and under Wine
-    // the source's and destination's real names.
-    struct Pending {
-        Handle from, to;
-        std::wstring name, fromReal, toReal;
-    };
-
     void fail(std::wstring line) {
         ok_ = false;
         show_(line, true);
+    }
+
+    void skipped(const std::wstring& shown, const std::wstring& why) {
+        show_(textOf(texts_.skipped, {shownStart_ + shown, why}), true);
+    }
+
+    void cannotCopy(const std::wstring& shown, DWORD error) {
+        fail(textOf(texts_.cannotCopyFile, {shownStart_ + shown, reason(error)}));
     }
 
     // The destination and the folders above it. Something else of that name
@@ -124,115 +111,78 @@ private:
         return true;
     }
 
-    // Each folder's files, then its subfolders one after the other, each
-    // with all it holds: the order xcopy copies in.
-    void copyTree() {
-        std::vector<Pending> pending(1);
-        if (!openTops(pending.back())) return;
-        std::vector<Entry> entries;
-        while (!pending.empty()) {
-            Pending folder = std::move(pending.back());
-            pending.pop_back();
-            const DWORD error = listOpen(folder.from.get(), entries);
-            if (error != 0) {
-                const std::wstring shown =
-                    folder.name.empty() ? shownPath(source_) : shownStart_ + shownName(folder.name);
-                fail(textOf(texts_.skipped, {shown, entries.empty() ? reason(error) : textOf(texts_.readIncomplete)}));
-            }
-            const std::size_t subfolders = pending.size();
-            std::vector<std::wstring> made;  // this folder's names, in upper case
-            for (const Entry& entry : entries) {
-                const std::wstring shown = shownStart_ + shownName(folder.name + entry.name);
-                if (entry.isLink()) {
-                    show_(textOf(texts_.skipped, {shown, textOf(texts_.linkNotFollowed)}), true);
-                    continue;
-                }
-                // Two names that differ only in case are one name on
-                // Windows: the second would overwrite the first. A name
-                // that Windows cannot hold would be copied under another.
-                const std::wstring key = upperCase(entry.name);
-                if (std::find(made.begin(), made.end(), key) != made.end() || unrepresentable(entry.name)) {
-                    const DWORD why = unrepresentable(entry.name) ? ERROR_INVALID_NAME : ERROR_FILE_EXISTS;
-                    fail(textOf(texts_.cannotCopyFile, {shown, reason(why)}));
-                    continue;
-                }
-                made.push_back(key);
-                copyEntry(folder, entry, shown, pending);
-            }
-            // Taken from the back: the first subfolder goes first.
-            std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(subfolders), pending.end());
-        }
-    }
-
-    // The folder copied and the destination, open; the destination must be
-    // the folder just made or found, not a link put in its place.
-    bool openTops(Pending& top) {
-        DWORD error = openFolder(source_, Access::Read, false, top.from);
+    // The folder copied and the destination, open, the destination paired
+    // with it; the destination must be the folder just made or found, not a
+    // link put in its place.
+    bool openTops(Folder& top) {
+        DWORD error = openFolder(source_, Access::Read, false, top.handle);
         if (error != 0) {
             fail(textOf(texts_.skipped, {shownPath(source_), reason(error)}));
             return false;
         }
-        top.fromReal = startName(top.from.get());
-        error = openFolder(dest_, Access::Write, true, top.to);
-        Described described;
-        if (error == 0) error = describe(top.to.get(), described);
-        top.toReal = L"\\??\\" + shownPath(dest_);
-        if (error == 0 && (!described.entry.isFolder() || described.entry.isLink() ||
-                           !whereItsNameSays(top.to.get(), top.toReal)))
-            error = ERROR_ALREADY_EXISTS;
-        if (error == 0) return true;
-        fail(textOf(texts_.cannotCreateFolder, {shownPath(dest_), reason(error)}));
+        top.real = startName(top.handle.get());
+        if (openTop(dest_, Access::Write, top.beside, top.besideReal, error)) return true;
+        fail(textOf(texts_.cannotCreateFolder, {shownPath(dest_), reason(error != 0 ? error : ERROR_ALREADY_EXISTS)}));
         return false;
     }
 
-    // One entry, opened as itself: a link (one put in place of the name
-    // too) is skipped, a device or pipe is skipped, a folder is made and
-    // waits its turn, a file is copied.
-    void copyEntry(Pending& folder, const Entry& entry, const std::wstring& shown, std::vector<Pending>& pending) {
-        Pending child;
-        child.name = folder.name + entry.name;
-        child.fromReal = folder.fromReal + L"\\" + entry.name;
-        DWORD error = openIn(folder.from.get(), entry.name, Access::Read, child.from);
+    void listing(Folder&, const std::wstring& shown, DWORD error, bool partly) override {
+        made_.clear();
+        if (error == 0) return;
+        const std::wstring why = partly ? textOf(texts_.readIncomplete) : reason(error);
+        fail(textOf(texts_.skipped, {shown.empty() ? shownPath(source_) : shownStart_ + shown + L"\\", why}));
+    }
+
+    // Two names that differ only in case are one name on Windows: the
+    // second would overwrite the first. A name that Windows cannot hold
+    // would be copied under another. NTFS order puts such twins side by
+    // side, so the last name copied is the one to compare with.
+    bool refused(const Entry& listed, const std::wstring& shown) {
+        std::wstring key = upperCase(listed.name);
+        const bool badName = unrepresentable(listed.name);
+        if (!badName && key != made_) {
+            made_ = std::move(key);
+            return false;
+        }
+        cannotCopy(shown, badName ? ERROR_INVALID_NAME : ERROR_FILE_EXISTS);
+        return true;
+    }
+
+    // A folder is made in the destination and waits its turn.
+    bool enter(Folder& folder, const Entry& listed, const std::wstring& shown, Folder& into) override {
+        if (refused(listed, shown)) return false;
+        into.besideReal = folder.besideReal + L"\\" + listed.name;
+        const DWORD error = makeFolder(folder.beside.get(), listed.name, into.beside, into.besideReal);
+        if (error == 0) return true;
+        fail(textOf(texts_.cannotCreateFolder, {inFolder(shownPath(dest_), shown), reason(error)}));
+        return false;
+    }
+
+    // A link (one put in place of the name too) is skipped, a device or pipe
+    // is skipped, a file is copied.
+    void file(Folder& folder, Met& met, const std::wstring& shown) override {
+        if (met.listed.isLink()) return skipped(shown, textOf(texts_.linkNotFollowed));
+        if (refused(met.listed, shown)) return;
         // Only a file on a disk holds data to copy: a device would never
         // end, a pipe or socket waits for a writer.
-        if (error == 0 && GetFileType(child.from.get()) != FILE_TYPE_DISK) {
-            show_(textOf(texts_.skipped, {shown, reason(ERROR_NOT_SUPPORTED)}), true);
-            return;
-        }
-        Described described;
-        if (error == 0) error = describe(child.from.get(), described);
-        if (error != 0) {
-            fail(textOf(texts_.cannotCopyFile, {shown, reason(error)}));
-            return;
-        }
-        if (described.entry.isLink() || !whereItsNameSays(child.from.get(), child.fromReal)) {
-            show_(textOf(texts_.skipped, {shown, textOf(texts_.linkNotFollowed)}), true);
-            return;
-        }
-        if (described.entry.isFolder()) {
-            child.toReal = folder.toReal + L"\\" + entry.name;
-            error = makeFolder(folder.to.get(), entry.name, child.to, child.toReal);
-            if (error != 0) {
-                fail(textOf(texts_.cannotCreateFolder, {shownPath(join(dest_, child.name)), reason(error)}));
-                return;
-            }
-            child.name += L"\\";
-            pending.push_back(std::move(child));
-            return;
-        }
-        std::wstring toReal = folder.toReal + L"\\" + entry.name;
+        if (met.handle && GetFileType(met.handle.get()) != FILE_TYPE_DISK)
+            return skipped(shown, reason(ERROR_NOT_SUPPORTED));
+        if (met.error != 0) return cannotCopy(shown, met.error);
+        if (met.link) return skipped(shown, textOf(texts_.linkNotFollowed));
+        std::wstring toReal = folder.besideReal + L"\\" + met.listed.name;
         Handle to;
-        error = makeFile(folder.to.get(), entry.name, to, toReal);
-        if (error == 0) error = copyData(child.from.get(), to.get(), buffer_);
-        if (error == 0) error = setAttributes(to.get(), copiedAttributes(described.entry.attributes), &described.written);
+        DWORD error = makeFile(folder.beside.get(), met.listed.name, to, toReal);
+        if (error == 0) error = copyData(met.handle.get(), to.get(), buffer_);
+        if (error == 0) error = setAttributes(to.get(), copiedAttributes(met.described.entry.attributes), &met.described.written);
         if (error != 0) {
             if (to) markDeleted(to.get());  // no half a file
-            fail(textOf(texts_.cannotCopyFile, {shown, reason(error)}));
-            return;
+            return cannotCopy(shown, error);
         }
         ++copied_;
-        show_(shown + L"\n", false);
+        show_(shownStart_ + shown + L"\n", false);
     }
+
+    void leave(Folder&, const std::wstring&) override {}
 
     // The new folder in the open destination folder, or the folder of that
     // name an earlier copy made; never a link in its place.
@@ -263,22 +213,19 @@ private:
         if (entry.isFolder() || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || described.links != 1 ||
             !whereItsNameSays(old.get(), real))
             return ERROR_FILE_EXISTS;
-        if (entry.attributes & FILE_ATTRIBUTE_READONLY) setAttributes(old.get(), entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-        if ((error = markDeleted(old.get())) != 0) return error;
+        if ((error = removeOpen(old.get(), described)) != 0) return error;
         old.reset();
         return createIn(in, name, false, out);
-    }
-
-    static std::wstring join(const std::wstring& root, const std::wstring& relative) {
-        if (relative.empty()) return root;
-        return inFolder(root, relative.ends_with(L'\\') ? relative.substr(0, relative.size() - 1) : relative);
     }
 
     const std::wstring source_, dest_;
     const CommandTexts& texts_;
     const ShowLine& show_;
     std::vector<char> buffer_;
-    std::wstring shownStart_;
+    // Names are listed as xcopy lists a relative source: the drive, then the
+    // name inside the folder copied ("C:sub\file.txt").
+    const std::wstring shownStart_;
+    std::wstring made_;               // the last name copied in this folder, in upper case
     std::vector<std::wstring> late_;  // after the count line
     int copied_ = 0;
     bool ok_ = true;

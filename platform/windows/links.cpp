@@ -21,16 +21,15 @@ DWORD removeLink(HANDLE link) {
     if (!described.entry.isLink()) return ERROR_NOT_SUPPORTED;
     // Opened as a reparse point, the handle is the link's own: its
     // read-only mark and its deletion are the link's, never the target's.
-    if (described.entry.attributes & FILE_ATTRIBUTE_READONLY)
-        setAttributes(link, described.entry.attributes & ~FILE_ATTRIBUTE_READONLY);
-    return markDeleted(link);
+    return removeOpen(link, described);
 }
 
-bool removeLink(const std::wstring& path) {
+DWORD removeLink(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
     Handle link;
-    return openFolder(path, Access::Remove, true, link) == 0 && removeLink(link.get()) == 0;
+    const DWORD error = openFolder(path, Access::Remove, true, link);
+    return error != 0 ? error : removeLink(link.get());
 }
 
 }  // namespace tembrel

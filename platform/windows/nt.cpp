@@ -11,6 +11,8 @@
 
 #include <cstring>
 
+#include "platform/windows/walk.h"
+
 namespace tembrel {
 
 namespace {
@@ -224,6 +226,13 @@ DWORD markDeleted(HANDLE file) {
     BOOLEAN deleted = TRUE;
     IoStatus io{};
     return errorOf(ntdll().set(file, &io, &deleted, sizeof deleted, dispositionInformation));
+}
+
+DWORD removeOpen(HANDLE file, const Described& described) {
+    const DWORD attributes = described.entry.attributes;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && (described.entry.isFolder() || described.links == 1))
+        setAttributes(file, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return markDeleted(file);
 }
 
 DWORD listOpen(HANDLE folder, std::vector<Entry>& entries) {

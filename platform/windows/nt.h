@@ -10,9 +10,23 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/walk.h"
-
 namespace tembrel {
+
+// An entry of a folder, as its listing or an open handle tells it.
+struct Entry {
+    std::wstring name;
+    DWORD attributes = 0;
+    DWORD tag = 0;  // the reparse point's kind, where it is one
+    // A junction, a symbolic link, a mount point: a reparse point that names
+    // something elsewhere. Other reparse points (files in the cloud, files
+    // deduplicated or compressed by the system) hold their own data. A
+    // reparse point without a kind is one of Wine's Unix links (wine.h).
+    bool isLink() const {
+        constexpr DWORD namesElsewhere = 0x20000000;
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || (tag & namesElsewhere));
+    }
+    bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
 
 // An open handle, closed when it goes.
 class Handle {
@@ -77,8 +91,14 @@ DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name);
 // Deletes the open file or empty folder when its last handle closes.
 DWORD markDeleted(HANDLE file);
 
+// Deletes the open file, empty folder or link, `described` as it is, when
+// its last handle closes; its read-only mark is cleared first, except on a
+// file with other names (hard links): the mark is theirs too, so it stays,
+// and the file with it.
+DWORD removeOpen(HANDLE file, const Described& described);
+
 // The entries of the open folder (a handle of Access::Read or ::Remove),
-// without "." and "..", in NTFS order (sortInNtfsOrder). Returns 0 or
+// without "." and "..", in NTFS order (sortInNtfsOrder, walk.h). Returns 0 or
 // the error (the entries read so far are kept).
 DWORD listOpen(HANDLE folder, std::vector<Entry>& entries);
 

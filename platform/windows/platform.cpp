@@ -85,7 +85,7 @@ bool WindowsHost::exists(std::string_view path) {
     return GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool WindowsHost::removeLink(std::string_view path) { return tembrel::removeLink(longPath(path)); }
+bool WindowsHost::removeLink(std::string_view path) { return tembrel::removeLink(longPath(path)) == 0; }
 
 // By name, as the command interpreter does: ".." leads back to the folder a
 // link was entered from.

@@ -3,13 +3,13 @@
 // replaces it, so the Wine tests run what ships.
 //
 //  1. A Unix link to a folder shows as a reparse point without a kind: it is
-//     taken for a link like any junction (walk.h, Entry::isLink).
+//     taken for a link like any junction (nt.h, Entry::isLink).
 //  2. A Unix link to a file shows as a plain file, and opening it, even as
 //     a reparse point, reaches the file it points to; so does opening a Unix
 //     link to a folder that was put in place of a listed folder. Only the
 //     name Wine keeps for an open file, its real path, tells it apart: each
 //     entry the walks open is checked against the name it should have
-//     (whereItsNameSays below; copy.cpp, delete.cpp).
+//     (whereItsNameSays below; walk.cpp, copy.cpp).
 //  3. Deleting a Unix link deletes what it leads to, and RemoveDirectoryW
 //     on a link to an empty folder removes that folder: no link is ever
 //     removed under Wine (removeLink, links.cpp), so one in the install
@@ -18,7 +18,7 @@
 //     opened relative to an open folder, one lookup per folder on the way
 //     and again for each folder above: each open costs the square of the
 //     folder depth. The deletes move deep folders up by their own handles
-//     (delete.cpp); the copy cannot move the payload, so a payload thousands
+//     (walk.cpp); the copy cannot move the payload, so a payload thousands
 //     of folders deep copies slowly.
 //  5. CreateProcessW cannot start a program in a share folder named as its
 //     current folder: the program is started from the launcher's own current

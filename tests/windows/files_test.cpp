@@ -57,14 +57,18 @@ TEST_P(Files, FilesOfEveryKindInstallAndUninstall) {
     EXPECT_FALSE(exists(install()));
 }
 
-TEST_P(Files, APayloadPathOver300CharactersInstallsAndUninstalls) {
-    std::wstring deep = payload();
-    while (deep.size() < ship_.size() + 310) deep = deep / L"a folder with a long name";
-    writeFile(deep / L"deep.txt", "deep");
-    runWith(key('1'));
-    EXPECT_EQ(snapshot(install()), snapshot(payload()));
-    runWith(key('2'), GetParam().success);
-    EXPECT_FALSE(exists(install()));
+// Paths past 300 characters, and folders deep enough that under Wine the
+// uninstall moves them up on the way, install and uninstall whole.
+TEST_P(Files, LongAndDeepPayloadPathsInstallAndUninstall) {
+    const std::pair<const wchar_t*, std::size_t> cases[] = {{L"a folder with a long name", ship_.size() + 310},
+                                                            {L"d", payload().size() + 2 * 60}};
+    for (const auto& [name, length] : cases) {
+        for (std::wstring deep = payload(); deep.size() < length;) writeFile((deep = deep / name) / L"deep.txt", "deep");
+        runWith(key('1'));
+        EXPECT_EQ(snapshot(install()), snapshot(payload())) << narrow(name);
+        runWith(key('2'), GetParam().success);
+        EXPECT_FALSE(exists(install())) << narrow(name);
+    }
 }
 
 // A held file in the install fails the uninstall; once it is let go, the
