@@ -83,6 +83,9 @@ protected:
             fs::remove_all(WinePrefix::driveC() / row.folder());
             fs::remove_all(WinePrefix::driveC() / std::string(row.edition->folderNameUpper));
         }
+        // What an earlier case's uninstall set aside and could not delete.
+        for (const auto& entry : fs::directory_iterator(WinePrefix::driveC()))
+            if (entry.path().filename().string().find(".partial-") != std::string::npos) fs::remove_all(entry.path());
         for (const char* name : {"Games", "started.txt", "unexpected.txt", "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
         const fs::path payload = ship_ / folder();
