@@ -17,6 +17,8 @@ inline void writeFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+inline void makeFolders(const fs::path& path) { fs::create_directories(path); }
+
 inline std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

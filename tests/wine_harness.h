@@ -14,6 +14,7 @@
 
 #include "tests/editions.h"
 #include "tests/fake_platform.h"
+#include "tests/payload.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 #include "tests/wine_prefix.h"
@@ -85,11 +86,7 @@ protected:
         }
         for (const char* name : {"Games", "started.txt", "unexpected.txt", "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
-        const fs::path payload = ship_ / folder();
-        writeFile(payload / "QBASIC.EXE", "qbasic");
-        writeFile(payload / "sub" / "deep" / "data.bin", "data");
-        writeFile(payload / ".hidden", "dot");  // Wine shows dot files as hidden
-        fs::create_directories(payload / "empty");
+        writePayload(ship_ / folder(), folder(), '/', writeFile, makeFolders);
         fs::copy_file(WINDOWS_PROGRAMS "/" + GetParam().exe, ship_ / GetParam().exe);
         fs::copy_file(STAND_IN_EMULATOR, ship_ / "dosboxportable.exe");
         fs::remove_all(outside());

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "tests/payload.h"
+
 namespace tembrel::windows_tests {
 
 const std::vector<WindowsCase>& windowsCases() {
@@ -118,12 +120,9 @@ void OnWindows::SetUp() {
     for (const std::wstring& path : {ship_, outside(), logs(), install()}) removeTree(path);
     for (const WindowsCase& c : windowsCases()) removeTree(L"C:\\" + c.folder);
     makeFolders(logs());
-    writeFile(payload() / L"QBASIC.EXE", "qbasic");
-    writeFile(payload() / L"sub\\deep\\data.bin", "data");
-    writeFile(payload() / L".hidden", "dot");
+    testing::writePayload(payload(), narrow(folder()), '\\', writeFile, makeFolders);
     SetFileAttributesW(longPath(payload() / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
     writeFile(payload() / ownMark, "");
-    makeFolders(payload() / L"empty");
     copyFile(programsFolder() / GetParam().exe, ship_ / GetParam().exe);
     copyFile(programsFolder() / L"dosboxportable.exe", ship_ / L"dosboxportable.exe");
     writeFile(outside() / L"keep.txt", "keep");
