@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "editions/english/english.h"
 #include "editions/german/german.h"
@@ -33,17 +34,6 @@ struct EditionRow {
 };
 inline void PrintTo(const EditionRow& row, std::ostream* os) { *os << row.name; }
 
-// The row as a console read back shows its screens (Wine's console on a
-// terminal, a Windows screen buffer): the pieces without the blanks around
-// them, which such a console may leave out.
-inline EditionRow onConsole(EditionRow row) {
-    for (std::string* piece : {&row.prompt, &row.notice, &row.success, &row.notFound}) {
-        const std::size_t first = piece->find_first_not_of(" \n"), last = piece->find_last_not_of(" \n");
-        *piece = piece->substr(first, last + 1 - first);
-    }
-    return row;
-}
-
 inline const EditionRow editionRows[] = {
     {"English", &englishEdition, "TembrelLaunch", "english", "README.TXT", "you want: ",
      "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", " UNINSTALL SUCCESSFUL ", "could not uninstall Tembrel",
@@ -53,5 +43,18 @@ inline const EditionRow editionRows[] = {
      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
      "ist entweder falsch geschrieben"},
 };
+
+// The rows as a console read back shows the screens (Wine's console on a
+// terminal, a Windows screen buffer): the pieces without the blanks around
+// them, which such a console may leave out.
+inline const std::vector<EditionRow> consoleRows = [] {
+    std::vector<EditionRow> rows(std::begin(editionRows), std::end(editionRows));
+    for (EditionRow& row : rows)
+        for (std::string* piece : {&row.prompt, &row.notice, &row.success, &row.notFound}) {
+            const std::size_t first = piece->find_first_not_of(" \n"), last = piece->find_last_not_of(" \n");
+            if (first != std::string::npos) *piece = piece->substr(first, last + 1 - first);
+        }
+    return rows;
+}();
 
 }  // namespace tembrel::testing

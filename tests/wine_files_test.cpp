@@ -175,7 +175,7 @@ TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
     EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::ValuesIn(wineCases),
+INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::ValuesIn(consoleRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST_P(UnderWine, TextsShowTheirLettersOnAUtf8Terminal) {
     EXPECT_EQ(out.find('\x94'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, UnderWine, ::testing::ValuesIn(wineCases),
+INSTANTIATE_TEST_SUITE_P(Editions, UnderWine, ::testing::ValuesIn(consoleRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
