@@ -1,10 +1,14 @@
 // Every fact the tests need about an edition: one row an edition.
 #pragma once
 
+#include <array>
 #include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "platform/oem.h"
+#include "tests/fake_platform.h"
 
 #include "editions/english/english.h"
 #include "editions/german/german.h"
@@ -43,6 +47,26 @@ inline const EditionRow editionRows[] = {
      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
      "ist entweder falsch geschrieben"},
 };
+
+// What is wrong with a row, naming the field, or "": each piece must be in
+// the edition's text it is taken from, so that a wrong row fails at once
+// rather than after a wait for a text that never shows.
+inline std::string rowFault(const EditionRow& row) {
+    const Edition& e = *row.edition;
+    const std::string menu = oemToUtf8(screenText(e.menuScreen));
+    std::vector<std::array<std::string, 3>> pieces = {  // the field, its piece and the text it is from
+        {"prompt", row.prompt, menu}, {"notice", row.notice, oemToUtf8(screenText(e.invalidKeyScreen))},
+        {"success", row.success, oemToUtf8(screenText(e.uninstallSuccessScreen))},
+        {"notFound", row.notFound, oemToUtf8(screenText(e.uninstallNotFoundScreen))},
+        {"failed", row.failed, oemToUtf8(screenText(e.uninstallFailedScreen))},
+        {"tooLong", row.tooLong, oemToUtf8(e.commandTexts.pathTooLong)},
+        {"notRecognized", row.notRecognized, oemToUtf8(e.commandTexts.notRecognized)}};
+    for (const auto& [field, piece, text] : pieces)
+        if (piece.find_first_not_of(" \n") == std::string::npos || text.find(piece) == std::string::npos)
+            return std::string(row.name) + "'s " + field + " \"" + piece + "\" is not in its text";
+    if (e.programName != row.program) return std::string(row.name) + "'s program is not its edition's programName";
+    return "";
+}
 
 // The rows as a console read back shows the screens (Wine's console on a
 // terminal, a Windows screen buffer): the pieces without the blanks around

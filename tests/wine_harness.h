@@ -35,6 +35,7 @@ public:
         std::printf("%s\n", WinePrefixSetup::programsUnderTest().c_str());
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
+        for (const EditionRow& row : editionRows) ASSERT_EQ(rowFault(row), "");
         const std::string failed = WinePrefixSetup(root).make(STAND_IN_LOGGER);
         ASSERT_EQ(failed, "");
     }

@@ -55,6 +55,7 @@ public:
         ASSERT_TRUE(consoleReady()) << "no console whose screen can be read back: run windows_tests.exe from a "
                                        "prompt (under Wine, on a terminal)";
         for (const EditionRow& row : testing::editionRows) {
+            ASSERT_EQ(testing::rowFault(row), "");
             const std::wstring install = L"C:\\" + widen(row.folder());
             ASSERT_TRUE(ours(install)) << narrow(install) << " is there and is not these tests': they install to it "
                                           "and delete it, so they do not run. Move it away first.";
