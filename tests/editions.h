@@ -29,6 +29,7 @@ struct EditionRow {
     std::string failed;         // from the failure screen
     std::string tooLong;        // from the interpreter's text for a path too long
     std::string notRecognized;  // from the interpreter's "not recognized"
+    std::vector<std::string> letters;  // words of the menu with letters beyond ASCII
 
     std::string folder() const { return std::string(edition->folderName); }
     std::string linuxGuide() const {
@@ -41,11 +42,12 @@ inline void PrintTo(const EditionRow& row, std::ostream* os) { *os << row.name; 
 inline const EditionRow editionRows[] = {
     {"English", &englishEdition, "TembrelLaunch", "english", "README.TXT", "you want: ",
      "THIS PROGRAM IS NOT LIKELY TO HACKING !!!", " UNINSTALL SUCCESSFUL ", "could not uninstall Tembrel",
-     "could not remove the folder", "too long for Windows", "is not recognized as an internal"},
+     "could not remove the folder", "too long for Windows", "is not recognized as an internal", {}},
     {"German", &germanEdition, "TembreloStart", "german", "LIESMICH.TXT", "\n eingeben: ",
      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
      "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
-     "ist entweder falsch geschrieben"},
+     "ist entweder falsch geschrieben",
+     {"gel\u00f6scht", "dr\u00fccken", "gedr\u00fcckt", "\u00fcblich", "gew\u00fcnschte"}},
 };
 
 // What is wrong with a row, naming the field, or "": each piece must be in
@@ -61,6 +63,7 @@ inline std::string rowFault(const EditionRow& row) {
         {"failed", row.failed, oemToUtf8(screenText(e.uninstallFailedScreen))},
         {"tooLong", row.tooLong, oemToUtf8(e.commandTexts.pathTooLong)},
         {"notRecognized", row.notRecognized, oemToUtf8(e.commandTexts.notRecognized)}};
+    for (const std::string& word : row.letters) pieces.push_back({"letters", word, menu});
     for (const auto& [field, piece, text] : pieces)
         if (piece.find_first_not_of(" \n") == std::string::npos || text.find(piece) == std::string::npos)
             return std::string(row.name) + "'s " + field + " \"" + piece + "\" is not in its text";
