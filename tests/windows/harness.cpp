@@ -129,7 +129,10 @@ std::string OnWindows::started() const { return readFile(logs() / L"started.txt"
 std::wstring OnWindows::runAt(const std::wstring& program, const std::wstring& folder, const Key& key,
                               const std::wstring& waitFor) {
     ConsoleRun run(program, L"\"" + program + L"\"", folder);
-    EXPECT_TRUE(run.started()) << narrow(program) << " did not start: " << GetLastError();
+    if (!run.started()) {
+        ADD_FAILURE() << narrow(program) << " did not start: " << GetLastError();
+        return L"";
+    }
     EXPECT_TRUE(run.waitFor(widen(GetParam().prompt), slowMachineMs)) << narrow(run.screen());
     run.type(key);
     if (!waitFor.empty()) {

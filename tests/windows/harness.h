@@ -46,8 +46,8 @@ protected:
     // Runs the program and types `key` once the menu is up; where `waitFor`
     // is given, waits for that text, checks that the program waits, and
     // types one more key. Returns the screen at the end. Checks, as every
-    // run does, that the program starts, shows the menu's prompt and ends
-    // with status 0.
+    // run does, that the program starts (else it fails at once), shows the
+    // menu's prompt and ends with status 0.
     std::wstring runWith(const Key& key, const std::wstring& waitFor = L"") {
         return runAt(ship_ / exe(), ship_, key, waitFor);
     }
