@@ -44,7 +44,8 @@ TEST_P(FilesUnderWine, LinksInThePayloadAreSkippedAndNamed) {
 // where the target's path differs from the link's only in case (a folder of
 // its own on Unix) or only in drive.
 TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
-    const fs::path otherDrive = WinePrefix::root / "d", caseTwin = WinePrefix::driveC() / "tembrel";
+    const fs::path otherDrive = WinePrefix::root / "d",
+                   caseTwin = WinePrefix::driveC() / std::string(GetParam().edition->folderNameUpper);
     std::error_code ignored;
     fs::create_directory_symlink(otherDrive, WinePrefix::root / "prefix" / "dosdevices" / "d:", ignored);
     for (const fs::path& target : {outside() / "keep.txt", caseTwin / "VICTIM.TXT", otherDrive / folder() / "V.TXT"}) {
