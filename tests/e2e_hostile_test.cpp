@@ -112,9 +112,9 @@ TEST_P(Hostile, UnusualSystemsStillLaunchAndUninstall) {
     }
 }
 
-// The depth is the same for both editions: the English one goes this deep.
+// The depth is the same for every edition: the first one goes this deep.
 TEST_P(Hostile, DeepTreesNeedLittleStackAndFewOpenFiles) {
-    if (edition().edition != &englishEdition) GTEST_SKIP() << "one edition is enough";
+    if (edition().edition != editionRows[0].edition) GTEST_SKIP() << "one edition is enough";
     // Deep enough that a recursive walk overflows a 1 MiB stack or runs out of
     // 64 descriptors; the benchmark goes on to 100,000 levels.
     const int fd = deepPayload(20000);
