@@ -50,11 +50,7 @@ TEST_P(FirstInstall, AFailedCopyIsNoInstall) {
 // to read on.
 TEST_P(FirstInstall, AStoppedFirstCopyLeavesNoInstall) {
     for (int i = 0; i < 2000; ++i) writeFile(payload() / (std::to_string(i) + std::string(200, 'n')), "x");
-    const auto staging = [&] {
-        int found = 0;
-        for (const auto& e : fs::directory_iterator(driveC_)) found += e.path().filename().string().starts_with("." + folder() + ".partial-");
-        return found;
-    };
+    const auto staging = [&] { return stagingFolders(driveC_, folder()); };
     const auto installsWhole = [&](const char* what) {
         EXPECT_TRUE(exitedWithZero(pipedWith("1", "").status)) << what;
         EXPECT_EQ(staging(), 0) << what;

@@ -24,6 +24,13 @@ inline std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// How many staging folders of the install folder `folder` stand in `driveC`.
+inline int stagingFolders(const fs::path& driveC, const std::string& folder) {
+    int found = 0;
+    for (const auto& e : fs::directory_iterator(driveC)) found += e.path().filename().string().starts_with("." + folder + ".partial-");
+    return found;
+}
+
 // A tree as "relative path -> what it is": file modes and contents, folders,
 // links. Without `modes`, files show their contents only.
 inline std::map<std::string, std::string> snapshot(const fs::path& root, bool modes = true) {

@@ -143,12 +143,7 @@ TEST_P(FilesUnderWine, AFolderSwappedForALinkDuringTheUninstallNeverCostsOutside
 // whole install and leave no staging folder.
 TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
     for (int i = 0; i < 400; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), std::string(4096, 'x'));
-    const auto staging = [&] {
-        int found = 0;
-        for (const auto& e : fs::directory_iterator(WinePrefix::driveC()))
-            found += e.path().filename().string().starts_with("." + folder() + ".partial-");
-        return found;
-    };
+    const auto staging = [&] { return stagingFolders(WinePrefix::driveC(), folder()); };
     {
         Terminal t(argv(), ship_.string(), WinePrefix::env());
         ASSERT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
