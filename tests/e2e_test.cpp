@@ -82,7 +82,7 @@ TEST_P(EndToEnd, ScreensAreWrittenByteForByte) {
     EXPECT_EQ(invalid.out, menu() + "\f" + screenText(edition().edition->invalidKeyScreen));
 }
 
-TEST_P(EndToEnd, UmlautsFollowTheLocale) {
+TEST_P(EndToEnd, LettersBeyondAsciiFollowTheLocale) {
     const std::string raw = menu();
     EXPECT_EQ(piped("3").out, raw) << "any other locale gets the bytes as they are";
     EXPECT_EQ(piped("3", "C").out, oemToAscii(raw)) << "an ASCII-only one gets the letters spelled out";
@@ -136,7 +136,7 @@ TEST_P(EndToEnd, AnyFolderAtTheInstallPathCountsAsInstalled) {
     }
 }
 
-TEST_P(EndToEnd, AFileAtTheInstallPathIsLeftAlone) {
+TEST_P(EndToEnd, AFileOrADeadLinkAtTheInstallPathIsLeftAlone) {
     const std::string said = fillIn(edition().edition->notAFolderAtInstallPath, {"c:\\" + folder()});
     for (const bool link : {false, true}) {
         if (link) fs::create_symlink(root_ / "nowhere", install());

@@ -10,7 +10,7 @@ using namespace tembrel::testing;
 
 class Uninstall : public EndToEnd {};
 
-TEST_P(Uninstall, UninstallRemovesTheInstallFolderAndNothingElse) {
+TEST_P(Uninstall, UninstallRemovesTheInstallFolderItsLinksAsLinksAndNothingElse) {
     std::string upper = folder();
     for (char& c : upper) c = static_cast<char>(toupper(c));
     for (const char* key : {"2x", "\bx"}) {

@@ -99,7 +99,7 @@ TEST_P(Files, AnIncompleteCopyLeavesNoInstall) {
 // A junction is removed as a link and what it leads to is kept; one in the
 // payload is skipped and named, and the rest is installed. Only where the
 // file system makes junctions: Wine's does not.
-TEST_P(Files, JunctionsAreNeverFollowed) {
+TEST_P(Files, JunctionLinksAreNeverFollowed) {
     struct Case {
         const char* what;
         std::wstring link;
