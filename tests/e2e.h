@@ -16,6 +16,7 @@
 #include "tests/editions.h"
 #include "platform/command_texts.h"
 #include "tests/fake_platform.h"
+#include "tests/payload.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 
@@ -51,12 +52,7 @@ protected:
     void makeShip() {
         fs::create_directories(driveC_);
         fs::create_directories(root_ / "home");
-        const fs::path payload = ship_ / folder();
-        writeFile(payload / "QBASIC.EXE", "qbasic");
-        writeFile(payload / (folder() + ".BAS"), "PRINT \"HELLO\"\r\n");
-        writeFile(payload / "sub" / "deep" / "data.bin", std::string("\0\1\2\3", 4));
-        writeFile(payload / ".hidden", "dot");
-        fs::create_directories(payload / "empty");
+        writePayload(ship_ / folder(), folder(), '/', writeFile, makeFolders);
         writeFile(ship_ / "dosboxportable.exe", "#!/bin/sh\npwd >> \"$HOME/started\"\n");
         fs::permissions(ship_ / "dosboxportable.exe", fs::perms::owner_all | fs::perms::group_read);
     }

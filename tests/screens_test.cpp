@@ -118,6 +118,9 @@ TEST_P(EditionScreens, FitTheConsoleAndEndAsTheFlowNeeds) {
     }
 }
 
+// A wrong row of tests/editions.h fails here at once, naming the field.
+TEST_P(EditionScreens, TheTestsRowMatchesTheEdition) { EXPECT_EQ(testing::rowFault(GetParam()), ""); }
+
 INSTANTIATE_TEST_SUITE_P(Editions, EditionScreens, ::testing::ValuesIn(testing::editionRows),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -17,9 +17,18 @@ inline void writeFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+inline void makeFolders(const fs::path& path) { fs::create_directories(path); }
+
 inline std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// How many staging folders of the install folder `folder` stand in `driveC`.
+inline int stagingFolders(const fs::path& driveC, const std::string& folder) {
+    int found = 0;
+    for (const auto& e : fs::directory_iterator(driveC)) found += e.path().filename().string().starts_with("." + folder + ".partial-");
+    return found;
 }
 
 // A tree as "relative path -> what it is": file modes and contents, folders,

@@ -44,7 +44,8 @@ TEST_P(FilesUnderWine, LinksInThePayloadAreSkippedAndNamed) {
 // where the target's path differs from the link's only in case (a folder of
 // its own on Unix) or only in drive.
 TEST_P(FilesUnderWine, AFileLinkInTheInstallNeverCostsItsTarget) {
-    const fs::path otherDrive = WinePrefix::root / "d", caseTwin = WinePrefix::driveC() / "tembrel";
+    const fs::path otherDrive = WinePrefix::root / "d",
+                   caseTwin = WinePrefix::driveC() / std::string(GetParam().edition->folderNameUpper);
     std::error_code ignored;
     fs::create_directory_symlink(otherDrive, WinePrefix::root / "prefix" / "dosdevices" / "d:", ignored);
     for (const fs::path& target : {outside() / "keep.txt", caseTwin / "VICTIM.TXT", otherDrive / folder() / "V.TXT"}) {
@@ -142,12 +143,7 @@ TEST_P(FilesUnderWine, AFolderSwappedForALinkDuringTheUninstallNeverCostsOutside
 // whole install and leave no staging folder.
 TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
     for (int i = 0; i < 400; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), std::string(4096, 'x'));
-    const auto staging = [&] {
-        int found = 0;
-        for (const auto& e : fs::directory_iterator(WinePrefix::driveC()))
-            found += e.path().filename().string().starts_with("." + folder() + ".partial-");
-        return found;
-    };
+    const auto staging = [&] { return stagingFolders(WinePrefix::driveC(), folder()); };
     {
         Terminal t(argv(), ship_.string(), WinePrefix::env());
         ASSERT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
@@ -175,7 +171,7 @@ TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
     EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::ValuesIn(wineCases),
+INSTANTIATE_TEST_SUITE_P(Editions, FilesUnderWine, ::testing::ValuesIn(consoleRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "tests/editions.h"
 #include "tests/fake_platform.h"
+#include "tests/payload.h"
 #include "tests/terminal.h"
 #include "tests/tree.h"
 #include "tests/wine_prefix.h"
@@ -34,6 +35,7 @@ public:
         std::printf("%s\n", WinePrefixSetup::programsUnderTest().c_str());
         char pattern[] = "/tmp/launcher-wine-XXXXXX";
         root = mkdtemp(pattern);
+        for (const EditionRow& row : editionRows) ASSERT_EQ(rowFault(row), "");
         const std::string failed = WinePrefixSetup(root).make(STAND_IN_LOGGER);
         ASSERT_EQ(failed, "");
     }
@@ -45,36 +47,9 @@ public:
 // in a prefix can take a minute.
 constexpr int slowMachineMs = 240000;
 
-struct WineCase {
-    const char* name;
-    const Edition* edition;
-    std::string exe;
-    std::string folder;
-    std::string prompt;
-    std::string notice;
-    std::string success;
-    std::string notFound;
-    std::string failed;
-    std::string tooLong;
-    std::string notRecognized;
-};
-inline void PrintTo(const WineCase& c, std::ostream* os) { *os << c.name; }
-
-// The rows of tests/editions.h as the Wine tests take them: the program with
-// its ".exe", the screens' pieces as a console shows them.
-inline WineCase wineCase(const EditionRow& edition) {
-    const EditionRow row = onConsole(edition);
-    return {row.name,   row.edition,   std::string(row.program) + ".exe", row.folder(), row.prompt,
-            row.notice, row.success,   row.notFound,                      row.failed,   row.tooLong,
-            row.notRecognized};
-}
-inline const std::vector<WineCase> wineCases = [] {
-    std::vector<WineCase> cases;
-    for (const EditionRow& row : editionRows) cases.push_back(wineCase(row));
-    return cases;
-}();
-
-class UnderWine : public ::testing::TestWithParam<WineCase> {
+// Each case runs for every row of tests/editions.h, its pieces as a console
+// shows them.
+class UnderWine : public ::testing::TestWithParam<EditionRow> {
 protected:
     void SetUp() override {
         ship_ = WinePrefix::root / "ship";
@@ -88,12 +63,8 @@ protected:
             if (entry.path().filename().string().find(".partial-") != std::string::npos) fs::remove_all(entry.path());
         for (const char* name : {"Games", "started.txt", "unexpected.txt", "DELTREE.BAT"})
             fs::remove_all(WinePrefix::driveC() / name);
-        const fs::path payload = ship_ / folder();
-        writeFile(payload / "QBASIC.EXE", "qbasic");
-        writeFile(payload / "sub" / "deep" / "data.bin", "data");
-        writeFile(payload / ".hidden", "dot");  // Wine shows dot files as hidden
-        fs::create_directories(payload / "empty");
-        fs::copy_file(WINDOWS_PROGRAMS "/" + GetParam().exe, ship_ / GetParam().exe);
+        writePayload(ship_ / folder(), folder(), '/', writeFile, makeFolders);
+        fs::copy_file(WINDOWS_PROGRAMS "/" + exe(), ship_ / exe());
         fs::copy_file(STAND_IN_EMULATOR, ship_ / "dosboxportable.exe");
         fs::remove_all(outside());
         writeFile(outside() / "keep.txt", "keep");
@@ -104,11 +75,12 @@ protected:
         EXPECT_EQ(readFile(WinePrefix::driveC() / "unexpected.txt"), "") << "a program ran that never should";
     }
 
-    const std::string& folder() const { return GetParam().folder; }
+    std::string folder() const { return GetParam().folder(); }
+    std::string exe() const { return std::string(GetParam().program) + ".exe"; }
     // Outside drive C's install folder: what a link points to, and must keep.
     fs::path outside() const { return WinePrefix::root / "outside"; }
     fs::path install() const { return WinePrefix::driveC() / folder(); }
-    std::vector<std::string> argv() const { return {WINE, GetParam().exe}; }
+    std::vector<std::string> argv() const { return {WINE, exe()}; }
     std::string started() const { return readFile(WinePrefix::driveC() / "started.txt"); }
 
     // Runs the program and types `key` once the menu is up; where `waitFor` is

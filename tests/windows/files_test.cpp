@@ -53,7 +53,7 @@ TEST_P(Files, FilesOfEveryKindInstallAndUninstall) {
         SetFileAttributesW(longPath(install() / L"sub" / kind.name).c_str(), kind.attributes);
     }
     SetFileAttributesW(longPath(install() / L"sub").c_str(), FILE_ATTRIBUTE_READONLY);
-    runWith(key('2'), GetParam().success);
+    runWith(key('2'), widen(GetParam().success));
     EXPECT_FALSE(exists(install()));
 }
 
@@ -66,7 +66,7 @@ TEST_P(Files, LongAndDeepPayloadPathsInstallAndUninstall) {
         for (std::wstring deep = payload(); deep.size() < length;) writeFile((deep = deep / name) / L"deep.txt", "deep");
         runWith(key('1'));
         EXPECT_EQ(snapshot(install()), snapshot(payload())) << narrow(name);
-        runWith(key('2'), GetParam().success);
+        runWith(key('2'), widen(GetParam().success));
         EXPECT_FALSE(exists(install())) << narrow(name);
     }
 }
@@ -81,12 +81,12 @@ TEST_P(Files, AHeldFileFailsTheUninstallUntilItIsReleased) {
     const auto whole = snapshot(install());
     {
         HeldFile held(install() / L"sub\\held.dat");
-        runWith(key('2'), GetParam().failed);
+        runWith(key('2'), widen(GetParam().failed));
         EXPECT_TRUE(GetModuleHandleW(L"ntdll.dll") && GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")
                         ? !exists(install())
                         : snapshot(install()) == whole);
     }
-    runWith(key('2'), GetParam().success);
+    runWith(key('2'), widen(GetParam().success));
     EXPECT_FALSE(exists(install()));
 }
 
@@ -108,7 +108,7 @@ TEST_P(Files, AnIncompleteCopyLeavesNoInstall) {
 // A junction is removed as a link and what it leads to is kept; one in the
 // payload is skipped and named, and the rest is installed. Only where the
 // file system makes junctions: Wine's does not.
-TEST_P(Files, JunctionsAreNeverFollowed) {
+TEST_P(Files, JunctionLinksAreNeverFollowed) {
     struct Case {
         const char* what;
         std::wstring link;
@@ -125,7 +125,7 @@ TEST_P(Files, JunctionsAreNeverFollowed) {
         if (c.link != install()) writeFile(install() / L"sub" / ownMark, "");
         if (!makeJunction(c.link, c.target)) GTEST_SKIP() << "this file system makes no junction: " << GetLastError();
         const auto kept = snapshot(c.target);
-        runWith(key('2'), c.uninstalls ? GetParam().success : GetParam().failed);
+        runWith(key('2'), c.uninstalls ? widen(GetParam().success) : widen(GetParam().failed));
         EXPECT_EQ(snapshot(c.target), kept) << c.what;
         EXPECT_EQ(exists(install()), !c.uninstalls) << c.what;
     }
@@ -173,11 +173,11 @@ TEST_P(Files, AFolderSwappedForAJunctionDuringTheUninstallNeverCostsOutside) {
     const auto kept = snapshot(outside());
     Swap swap{deep, aside, outside()};
     const HANDLE swapper = CreateThread(nullptr, 0, swapForAJunction, &swap, 0, nullptr);
-    ConsoleRun run(ship_ / GetParam().exe, L"\"" + (ship_ / GetParam().exe) + L"\"", ship_);
-    EXPECT_TRUE(run.waitFor(GetParam().prompt, 240000)) << narrow(run.screen());
+    ConsoleRun run(ship_ / exe(), L"\"" + (ship_ / exe()) + L"\"", ship_);
+    EXPECT_TRUE(run.waitFor(widen(GetParam().prompt), 240000)) << narrow(run.screen());
     run.type(key('2'));
-    for (int waited = 0; waited < 480 && run.screen().find(GetParam().success) == std::wstring::npos &&
-                         run.screen().find(GetParam().failed) == std::wstring::npos;
+    for (int waited = 0; waited < 480 && run.screen().find(widen(GetParam().success)) == std::wstring::npos &&
+                         run.screen().find(widen(GetParam().failed)) == std::wstring::npos;
          ++waited)
         run.stillRunningAfter(500);
     run.type(key('x'));
@@ -189,7 +189,7 @@ TEST_P(Files, AFolderSwappedForAJunctionDuringTheUninstallNeverCostsOutside) {
     removeTree(install());
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::ValuesIn(windowsCases()),
+INSTANTIATE_TEST_SUITE_P(Editions, Files, ::testing::ValuesIn(testing::consoleRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,21 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-namespace tembrel::windows_tests {
+#include "tests/payload.h"
 
-const std::vector<WindowsCase>& windowsCases() {
-    static const std::vector<WindowsCase> cases = [] {
-        std::vector<WindowsCase> all;
-        for (const testing::EditionRow& edition : testing::editionRows) {
-            const testing::EditionRow row = testing::onConsole(edition);
-            all.push_back({row.name, row.edition, widen(row.program) + L".exe", widen(row.folder()),
-                           widen(row.prompt), widen(row.notice), widen(row.success), widen(row.notFound),
-                           widen(row.failed), widen(row.tooLong), widen(row.notRecognized)});
-        }
-        return all;
-    }();
-    return cases;
-}
+namespace tembrel::windows_tests {
 
 namespace {
 
@@ -66,8 +54,9 @@ public:
         if (!consoleReady()) AllocConsole();
         ASSERT_TRUE(consoleReady()) << "no console whose screen can be read back: run windows_tests.exe from a "
                                        "prompt (under Wine, on a terminal)";
-        for (const WindowsCase& c : windowsCases()) {
-            const std::wstring install = L"C:\\" + c.folder;
+        for (const EditionRow& row : testing::editionRows) {
+            ASSERT_EQ(testing::rowFault(row), "");
+            const std::wstring install = L"C:\\" + widen(row.folder());
             ASSERT_TRUE(ours(install)) << narrow(install) << " is there and is not these tests': they install to it "
                                           "and delete it, so they do not run. Move it away first.";
         }
@@ -87,7 +76,7 @@ public:
     // Runs even when SetUp refused: then nothing on drive C is the tests'.
     void TearDown() override {
         if (!guarded_) return;
-        for (const WindowsCase& c : windowsCases()) removeTree(L"C:\\" + c.folder);
+        for (const EditionRow& row : testing::editionRows) removeTree(L"C:\\" + widen(row.folder()));
         removeTree(work);
     }
 
@@ -116,15 +105,12 @@ bool sameName(const std::string& a, const std::string& b) {
 void OnWindows::SetUp() {
     ship_ = work / L"ship";
     for (const std::wstring& path : {ship_, outside(), logs(), install()}) removeTree(path);
-    for (const WindowsCase& c : windowsCases()) removeTree(L"C:\\" + c.folder);
+    for (const EditionRow& row : testing::editionRows) removeTree(L"C:\\" + widen(row.folder()));
     makeFolders(logs());
-    writeFile(payload() / L"QBASIC.EXE", "qbasic");
-    writeFile(payload() / L"sub\\deep\\data.bin", "data");
-    writeFile(payload() / L".hidden", "dot");
+    testing::writePayload(payload(), GetParam().folder(), '\\', writeFile, makeFolders);
     SetFileAttributesW(longPath(payload() / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
     writeFile(payload() / ownMark, "");
-    makeFolders(payload() / L"empty");
-    copyFile(programsFolder() / GetParam().exe, ship_ / GetParam().exe);
+    copyFile(programsFolder() / exe(), ship_ / exe());
     copyFile(programsFolder() / L"dosboxportable.exe", ship_ / L"dosboxportable.exe");
     writeFile(outside() / L"keep.txt", "keep");
     writeFile(outside() / L"sub\\keep.bin", "keep");
@@ -143,8 +129,11 @@ std::string OnWindows::started() const { return readFile(logs() / L"started.txt"
 std::wstring OnWindows::runAt(const std::wstring& program, const std::wstring& folder, const Key& key,
                               const std::wstring& waitFor) {
     ConsoleRun run(program, L"\"" + program + L"\"", folder);
-    EXPECT_TRUE(run.started()) << narrow(program) << " did not start: " << GetLastError();
-    EXPECT_TRUE(run.waitFor(GetParam().prompt, slowMachineMs)) << narrow(run.screen());
+    if (!run.started()) {
+        ADD_FAILURE() << narrow(program) << " did not start: " << GetLastError();
+        return L"";
+    }
+    EXPECT_TRUE(run.waitFor(widen(GetParam().prompt), slowMachineMs)) << narrow(run.screen());
     run.type(key);
     if (!waitFor.empty()) {
         EXPECT_TRUE(run.waitFor(waitFor, slowMachineMs)) << narrow(run.screen());

@@ -14,25 +14,6 @@
 
 namespace tembrel::windows_tests {
 
-struct WindowsCase {
-    const char* name;
-    const Edition* edition;
-    std::wstring exe;
-    std::wstring folder;
-    std::wstring prompt;
-    std::wstring notice;
-    std::wstring success;
-    std::wstring notFound;
-    std::wstring failed;
-    std::wstring tooLong;
-    std::wstring notRecognized;
-};
-inline void PrintTo(const WindowsCase& c, std::ostream* os) { *os << c.name; }
-// The rows of tests/editions.h as the Windows tests take them: the program
-// with its ".exe", every text in UTF-16, the screens' pieces without the
-// blanks around them, which the screen read back leaves out.
-const std::vector<WindowsCase>& windowsCases();
-
 // The folder windows_tests.exe lies in, with the programs beside it; the
 // work folder of this run (under %TEMP%), removed at the end.
 std::wstring programsFolder();
@@ -41,12 +22,17 @@ std::wstring workFolder();
 // an interrupted run is known as theirs.
 inline const std::wstring ownMark = L"windows_tests.mark";
 
-class OnWindows : public ::testing::TestWithParam<WindowsCase> {
+using testing::EditionRow;
+
+// Each case runs for every row of tests/editions.h, its pieces as the screen
+// read back shows them (testing::consoleRows).
+class OnWindows : public ::testing::TestWithParam<EditionRow> {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    const std::wstring& folder() const { return GetParam().folder; }
+    std::wstring folder() const { return widen(GetParam().folder()); }
+    std::wstring exe() const { return widen(GetParam().program) + L".exe"; }
     std::wstring install() const { return L"C:\\" + folder(); }
     std::wstring payload() const { return ship_ / folder(); }
     std::wstring outside() const { return workFolder() / L"outside"; }
@@ -60,10 +46,10 @@ protected:
     // Runs the program and types `key` once the menu is up; where `waitFor`
     // is given, waits for that text, checks that the program waits, and
     // types one more key. Returns the screen at the end. Checks, as every
-    // run does, that the program starts, shows the menu's prompt and ends
-    // with status 0.
+    // run does, that the program starts (else it fails at once), shows the
+    // menu's prompt and ends with status 0.
     std::wstring runWith(const Key& key, const std::wstring& waitFor = L"") {
-        return runAt(ship_ / GetParam().exe, ship_, key, waitFor);
+        return runAt(ship_ / exe(), ship_, key, waitFor);
     }
     // The same with the program at another path, started in another folder.
     std::wstring runAt(const std::wstring& program, const std::wstring& folder, const Key& key,

@@ -27,7 +27,7 @@ TEST_P(OnWindows, TheMenuShowsInFullAndTheExitKeysEndIt) {
 }
 
 TEST_P(OnWindows, AnInvalidKeyShowsTheNotice) {
-    for (const Key& k : {key('4'), arrowUp}) runWith(k, GetParam().notice);
+    for (const Key& k : {key('4'), arrowUp}) runWith(k, widen(GetParam().notice));
 }
 
 TEST_P(OnWindows, FirstLaunchInstallsThePayloadThenLaterLaunchesCopyNothing) {
@@ -52,10 +52,10 @@ TEST_P(OnWindows, UninstallRemovesTheInstallFolderOnly) {
     writeFile(games / folder() / folder(), "decoy");
     writeFile(games / folder() / L"save.dat", "decoy");
     const auto decoys = snapshot(games);
-    runWith(key('2'), GetParam().success);
+    runWith(key('2'), widen(GetParam().success));
     EXPECT_FALSE(exists(install()));
     EXPECT_EQ(snapshot(games), decoys);
-    EXPECT_EQ(runWith(backspace, GetParam().notFound).find(GetParam().success), std::wstring::npos);
+    EXPECT_EQ(runWith(backspace, widen(GetParam().notFound)).find(widen(GetParam().success)), std::wstring::npos);
     removeTree(games);
 }
 
@@ -63,10 +63,10 @@ TEST_P(OnWindows, UninstallRemovesTheInstallFolderOnly) {
 // never answer the result screen's wait.
 TEST_P(OnWindows, KeysTypedAheadNeverEndTheResultScreen) {
     makeInstall();
-    ConsoleRun run(ship_ / GetParam().exe, L"\"" + (ship_ / GetParam().exe) + L"\"", ship_);
-    ASSERT_TRUE(run.waitFor(GetParam().prompt, 240000)) << narrow(run.screen());
+    ConsoleRun run(ship_ / exe(), L"\"" + (ship_ / exe()) + L"\"", ship_);
+    ASSERT_TRUE(run.waitFor(widen(GetParam().prompt), 240000)) << narrow(run.screen());
     for (int held = 0; held < 5; ++held) run.type(backspace);
-    EXPECT_TRUE(run.waitFor(GetParam().success, 240000)) << narrow(run.screen());
+    EXPECT_TRUE(run.waitFor(widen(GetParam().success), 240000)) << narrow(run.screen());
     EXPECT_TRUE(run.stillRunningAfter(500)) << "waits for one more key";
     run.type(key('x'));
     EXPECT_EQ(run.wait(240000), 0);
@@ -83,7 +83,7 @@ TEST_P(OnWindows, PlantedCommandsNeverRun) {
     const bool planted = !exists(deltree) && (writeFile(deltree, batch), exists(deltree));
     runWith(key('1'));
     EXPECT_EQ(snapshot(install()), snapshot(payload()));
-    runWith(key('2'), GetParam().success);
+    runWith(key('2'), widen(GetParam().success));
     EXPECT_FALSE(exists(install()));
     if (planted) DeleteFileW(deltree.c_str());
 }
@@ -100,7 +100,7 @@ TEST_P(OnWindows, RedirectedOutputKeepsTheOemBytes) {
     const HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     {
-        ConsoleRun run(ship_ / GetParam().exe, GetParam().exe, ship_, file);
+        ConsoleRun run(ship_ / exe(), exe(), ship_, file);
         for (int waited = 0; waited < 600 && readFile(out).size() < expected.size(); ++waited) Sleep(100);
         run.type(key('3'));
         EXPECT_EQ(run.wait(120000), 0);
@@ -109,7 +109,7 @@ TEST_P(OnWindows, RedirectedOutputKeepsTheOemBytes) {
     EXPECT_EQ(readFile(out), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, OnWindows, ::testing::ValuesIn(windowsCases()),
+INSTANTIATE_TEST_SUITE_P(Editions, OnWindows, ::testing::ValuesIn(testing::consoleRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
