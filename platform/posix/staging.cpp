@@ -142,8 +142,10 @@ Outcome PosixHost::moveAside(std::string_view path, std::string_view aside) {
     } else if (folder) {
         moved = renameAlone(from, to);
     }
-    if (moved == Outcome::Failed)
+    if (moved == Outcome::Failed) {
+        noteStayed(path, errno == EBUSY ? Why::FolderInUse : whyOfErrno(errno));
         say(fillIn(texts().cannotRemove, {"{}", errorText(errno)}), shownName(path, utf8()), true);
+    }
     if (moved != Outcome::Done) return moved;
     if (asideFd_ >= 0) close(asideFd_);
     asideFd_ = folder.fd;

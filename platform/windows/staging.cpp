@@ -135,6 +135,8 @@ Outcome WindowsHost::moveAside(std::string_view path, std::string_view aside) {
     }
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
     console_.writeWide(textOf(texts_.cannotRemove, {shownPath(from), reason(error)}), true);
+    // A folder holding an open file is refused as access denied, too.
+    noteStayed(shownPath(from), isInUseError(error) ? Why::FolderInUse : whyOf(error));
     return Outcome::Failed;
 }
 
