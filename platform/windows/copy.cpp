@@ -39,7 +39,7 @@ DWORD createFolder(const std::wstring& path) {
 DWORD copyData(HANDLE from, HANDLE to, std::vector<char>& buffer) {
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return GetLastError();
+        if (const DWORD error = readFrom(from, buffer.data(), static_cast<DWORD>(buffer.size()), read)) return error;
         if (read == 0) return 0;
         for (DWORD done = 0; done < read;) {
             DWORD written = 0;
@@ -88,7 +88,7 @@ private:
     }
 
     void cannotCopy(const std::wstring& shown, DWORD error) {
-        fail(textOf(texts_.cannotCopyFile, {shownStart_ + shown, reason(error)}));
+        fail(textOf(texts_.cannotCopyFile, {shownStart_ + shown, reason(error, shownStart_ + shown)}));
     }
 
     // The destination and the folders above it. Something else of that name
@@ -205,7 +205,7 @@ private:
         DWORD error = createIn(in, name, false, out);
         if (error != ERROR_FILE_EXISTS) return error;
         Handle old;
-        error = openIn(in, name, Access::Remove, old);
+        error = openIn(in, name, Access::Delete, old);
         Described described;
         if (error == 0) error = describe(old.get(), described);
         if (error != 0) return error;
