@@ -95,6 +95,7 @@ const Edition englishEdition{
         .couldNotFind = "Could Not Find {}\n",
         .cannotCreateFolder = "Unable to create directory - {}: {}\n",
         .cannotCopyFile = "File creation error - {}: {}\n",
+        .cannotReadFile = "Cannot read source file - {}: {}\n",
         .fileInTheWay = "Cannot copy into {}: a file of that name is in the way\n",
         .skipped = "Skipped {}: {}\n",
         .cannotRemove = "{} - {}\n",

@@ -100,6 +100,7 @@ const Edition germanEdition{
         .couldNotFind = "{} konnte nicht gefunden werden.\n",
         .cannotCreateFolder = "Verzeichnis kann nicht erstellt werden - {}: {}\n",
         .cannotCopyFile = "Fehler beim Erstellen der Datei - {}: {}\n",
+        .cannotReadFile = "Quelldatei kann nicht gelesen werden - {}: {}\n",
         .fileInTheWay = "Kopieren nach {} nicht m\224glich: eine Datei dieses Namens ist im Weg\n",
         .skipped = "{} \201bersprungen: {}\n",
         .cannotRemove = "{} - {}\n",
