@@ -122,9 +122,10 @@ const Edition englishEdition{
              "\n"
              "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"
              "the Tembrel folder and dosboxportable.exe; it shows a menu and takes one key:\n"
-             "  1, Enter   start Tembrel; the first time, copy the Tembrel folder to C:\\Tembrel\n"
-             "  2          uninstall: delete C:\\Tembrel, saved games included\n"
-             "  3, Esc     leave\n"
+             "  1, Enter, Ctrl+J  start Tembrel; the first time, copy the Tembrel folder to\n"
+             "                    C:\\Tembrel\n"
+             "  2, Backspace      uninstall: delete C:\\Tembrel, saved games included\n"
+             "  3, Esc            leave\n"
              "\n"
              "Drive C is Wine's: {}\n",
     .noDriveC = "There is no drive C, as Wine would not start: \"{}\"\n",
