@@ -1,66 +1,9 @@
 // The POSIX commands through the interpreter's front: copy, delete, programs, names.
 
-#include <gtest/gtest.h>
-#include <fcntl.h>
-#include <linux/capability.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <tuple>
-
-#include "tests/tree.h"
-
-#include "editions/english/english.h"
-
-#include "platform/posix/walk.h"
-#include "platform/interpreter.h"
-#include "platform/posix/host.h"
-#include "platform/posix/names.h"
+#include "tests/posix_shell.h"
 
 namespace tembrel {
 namespace {
-
-using namespace tembrel::testing;
-
-// A throwaway drive C and ship folder; the working folder is the ship folder.
-class ShellTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() / ("shell-test-" + std::to_string(getpid()));
-        fs::remove_all(root_);
-        driveC_ = (root_ / "drive_c").string();
-        fs::create_directories(driveC_);
-        fs::create_directories(root_ / "ship");
-        old_ = fs::current_path();
-        fs::current_path(root_ / "ship");
-    }
-    void TearDown() override {
-        fs::current_path(old_);
-        fs::remove_all(root_);
-    }
-    // The line through the interpreter's front to the POSIX commands; the
-    // output as it came, each piece handed on as it was made to `lines`.
-    CommandOutput run(const char* line, std::vector<std::string>* lines = nullptr) {
-        CommandOutput output;
-        PosixHost host(englishEdition.commandTexts, {driveC_, ""}, [&](CommandOutput& o, bool listed) {
-            if (lines != nullptr && !o.out.empty()) lines->push_back(o.out);
-            if (listed) output.out += o.out;
-            output.err += o.err;
-            o.out.clear();
-            o.err.clear();
-        });
-        host.run(line);
-        return output;
-    }
-    fs::path c(const std::string& rel) const { return fs::path(driveC_) / rel; }
-
-    fs::path root_, old_;
-    std::string driveC_;
-};
 
 TEST_F(ShellTest, XcopyCopiesThePayloadExactly) {
     writeFile("Tembrel/QBASIC.EXE", "qbasic");
@@ -257,64 +200,6 @@ TEST_F(ShellTest, XcopyShowsEachFileAsItIsCopied) {
 // in the way in the destination: the side that failed is named, and a link
 // put in its place is skipped, never followed. Root reads any file, so this
 // thread does without that while the table runs.
-TEST_F(ShellTest, XcopyNamesTheSideThatFailedAndNeverFollowsALinkSwappedIn) {
-    const CommandTexts& t = englishEdition.commandTexts;
-    struct Case { const char* name; int (*change)(int, const char*); std::string error; };
-    const Case cases[] = {
-        {"gone", [](int at, const char* n) { return unlinkat(at, n, 0); }, fillIn(t.fileNotFound, {"gone"})},
-        {"locked", [](int at, const char* n) { return fchmodat(at, n, 0, 0); }, fillIn(t.cannotReadFile, {"locked", errorText(EACCES)})},
-        {"folder", [](int at, const char* n) { return unlinkat(at, n, 0) | mkdirat(at, n, 0700); }, fillIn(t.cannotReadFile, {"folder", errorText(EISDIR)})},
-        {"flip", [](int at, const char* n) { return unlinkat(at, n, 0) | symlinkat("../secret", at, n); }, fillIn(t.skipped, {"flip", t.linkNotFollowed})},
-        {"taken", nullptr, fillIn(t.cannotCopyFile, {"taken", errorText(EISDIR)})}};
-    static const Case* now;
-    beforeEntry = [](int at, const std::string& n) { (void)(n == now->name && now->change && now->change(at, n.c_str())); };
-    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved[2]{}, lowered[2]{};
-    syscall(SYS_capget, &head, saved);
-    lowered[0] = saved[0], lowered[1] = saved[1], lowered[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
-    syscall(SYS_capset, &head, lowered);
-    writeFile("secret", "secret");
-    for (const Case& k : cases) {
-        now = &k;
-        fs::remove_all(c("Out"));
-        writeFile(std::string("P/") + k.name, "payload");
-        if (k.change == nullptr) fs::create_directories(c("Out") / k.name);
-        fs::current_path("P");
-        EXPECT_EQ(run("xcopy *.* C:\\Out /e /h /i").err, k.error) << k.name;
-        fs::current_path("..");
-        fs::remove_all("P");
-        EXPECT_FALSE(fs::is_regular_file(c("Out") / k.name)) << k.name;
-    }
-    syscall(SYS_capset, &head, saved);
-    beforeEntry = nullptr;
-}
-
-// A staging folder a running launcher holds is its own: another's sweep
-// leaves it, and takes it once the first has let go of it (killed, say).
-TEST_F(ShellTest, AHeldStagingFolderOutlivesAnotherLaunchersSweep) {
-    PosixHost first(englishEdition.commandTexts, {driveC_, ""}), second(englishEdition.commandTexts, {driveC_, ""});
-    ASSERT_EQ(first.makeStaging("c:\\.Tembrel.partial-1", "c:\\Tembrel"), Outcome::Done);
-    writeFile(c(".Tembrel.partial-1/file"), "x");
-    EXPECT_EQ(second.removeStoppedCopies("c:\\Tembrel"), Leftovers::None);
-    EXPECT_EQ(readFile(c(".Tembrel.partial-1/file")), "x");
-    first.endStaging("c:\\.Tembrel.partial-1");
-    EXPECT_EQ(second.removeStoppedCopies("c:\\Tembrel"), Leftovers::Removed);
-}
-
-// rd's own check for the ship folder holds where the ship folder takes a
-// name in the tree after the delete began, past any check made before it.
-TEST_F(ShellTest, RdLeavesTheShipFolderMovedIntoItsTreeMeanwhile) {
-    writeFile("keep.txt", "keep");
-    fs::create_directories(c("Tembrel/sub"));
-    static fs::path ship;
-    ship = root_ / "ship";
-    beforeEntry = [](int at, const std::string& n) { (void)(n == "sub" && !unlinkat(at, "sub", AT_REMOVEDIR) && renameat(AT_FDCWD, ship.c_str(), at, "sub")); };
-    const CommandOutput output = run("rd c:\\Tembrel /s /q");
-    beforeEntry = nullptr;
-    EXPECT_EQ(output.err, fillIn(englishEdition.commandTexts.cannotRemove, {"c:\\Tembrel\\sub", englishEdition.commandTexts.shipFolderLeftAlone}));
-    EXPECT_EQ(readFile(c("Tembrel/sub/keep.txt")), "keep");
-}
-
 TEST_F(ShellTest, FolderChainsFindTheirWayBackFromAnyDepth) {
     // Twenty levels, then twenty-one more, moved elsewhere while the chain
     // is at their bottom: on the way back up, ".." of the moved top leads
