@@ -141,6 +141,7 @@ const Edition englishEdition{
         .couldNotFind = "Could Not Find {}\n",
         .cannotCreateFolder = "Unable to create directory - {}: {}\n",
         .cannotCopyFile = "File creation error - {}: {}\n",
+        .cannotReadFile = "Cannot read source file - {}: {}\n",
         .fileInTheWay = "Cannot copy into {}: a file of that name is in the way\n",
         .skipped = "Skipped {}: {}\n",
         .cannotRemove = "{} - {}\n",
@@ -167,9 +168,10 @@ const Edition englishEdition{
              "\n"
              "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"
              "the Tembrel folder and dosboxportable.exe; it shows a menu and takes one key:\n"
-             "  1, Enter   start Tembrel; the first time, copy the Tembrel folder to C:\\Tembrel\n"
-             "  2          uninstall: delete C:\\Tembrel, saved games included\n"
-             "  3, Esc     leave\n"
+             "  1, Enter, Ctrl+J  start Tembrel; the first time, copy the Tembrel folder to\n"
+             "                    C:\\Tembrel\n"
+             "  2, Backspace      uninstall: delete C:\\Tembrel, saved games included\n"
+             "  3, Esc            leave\n"
              "\n"
              "Drive C is Wine's: {}\n",
     .noDriveC = "There is no drive C, as Wine would not start: \"{}\"\n",

@@ -151,6 +151,7 @@ const Edition germanEdition{
         .couldNotFind = "{} konnte nicht gefunden werden.\n",
         .cannotCreateFolder = "Verzeichnis kann nicht erstellt werden - {}: {}\n",
         .cannotCopyFile = "Fehler beim Erstellen der Datei - {}: {}\n",
+        .cannotReadFile = "Quelldatei kann nicht gelesen werden - {}: {}\n",
         .fileInTheWay = "Kopieren nach {} nicht m\224glich: eine Datei dieses Namens ist im Weg\n",
         .skipped = "{} \201bersprungen: {}\n",
         .cannotRemove = "{} - {}\n",
@@ -178,10 +179,10 @@ const Edition germanEdition{
              "Installiert, startet und deinstalliert Tembrelo. Starten Sie es in dem Ordner,\n"
              "in dem der Ordner Tembrelo und dosboxportable.exe liegen; es zeigt ein Men\201\n"
              "und nimmt eine Taste:\n"
-             "  1, Eingabe   Tembrelo starten; beim ersten Mal den Ordner Tembrelo nach\n"
-             "               C:\\Tembrelo kopieren\n"
-             "  2            deinstallieren: C:\\Tembrelo l\224schen, mit den Spielst\204nden\n"
-             "  3, Esc       beenden\n"
+             "  1, Eingabe, Strg+J  Tembrelo starten; beim ersten Mal den Ordner Tembrelo\n"
+             "                      nach C:\\Tembrelo kopieren\n"
+             "  2, R\201cktaste        deinstallieren: C:\\Tembrelo l\224schen, mit den Spielst\204nden\n"
+             "  3, Esc              beenden\n"
              "\n"
              "Laufwerk C ist das von Wine: {}\n",
     .noDriveC = "Es gibt kein Laufwerk C, da Wine so nicht startet: \"{}\"\n",

@@ -77,14 +77,14 @@ private:
         if (!met.listed.isFolder()) ++found;
         // Gone since the listing: nothing to delete.
         if (met.error == ERROR_FILE_NOT_FOUND) return;
-        if (met.error != 0) return failed(folder, at, reason(met.error), met.error);
+        if (met.error != 0) return failed(folder, at, reason(met.error, top_ + L"\\" + at), met.error);
         if (met.link) {
             // del leaves folders alone, so a folder link too.
             if (!folders_ && (met.listed.isFolder() || met.described.entry.isFolder())) return;
             if (const DWORD error = removeLink(met.handle.get()))
                 failed(folder, at, linkReason(error, texts_), error, true);
         } else if (const DWORD error = removeOpen(met.handle.get(), met.described)) {
-            failed(folder, at, reason(error), error);
+            failed(folder, at, reason(error, top_ + L"\\" + at), error);
         }
     }
 

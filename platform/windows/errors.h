@@ -20,8 +20,8 @@ std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_vie
 std::wstring decimal(unsigned long number);
 
 // The system's own words for an error code, in the system's language, on one
-// line, its "%1" filled in with `name` where given; "error N" where it has
-// none.
+// line, its "%1" filled in with `name` where given and every other insert
+// left out; "error N" where it has none.
 std::wstring reason(DWORD error, std::wstring_view name = {});
 
 // True for an error that a file in use or an on-access scanner causes, and

@@ -92,14 +92,22 @@ void WindowsHost::letGo() {
 
 // Renamed through the handle held since the folder was made, so no other
 // run can claim it between the copy's end and the rename; the install folder
-// is not hidden. The handle goes after the rename, whatever its outcome.
+// is not hidden. Windows renames no folder while a file in it is open, and
+// an on-access scanner opens each file just written the moment it closes:
+// such refusals are tried again for about two seconds, as the deletes do.
+// The handle goes after the rename, whatever its outcome.
 Outcome WindowsHost::moveStaging(std::string_view path, std::string_view dest) {
     const std::wstring from = longPath(path), to = longPath(dest);
     SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::size_t cut = to.find_last_of(L'\\');
     Handle parent;
     DWORD error = openFolder(to.substr(0, cut + 1), Access::Read, false, parent);
-    if (error == 0) error = moveInto(held_, parent.get(), std::wstring_view(to).substr(cut + 1));
+    for (const DWORD start = GetTickCount(); error == 0;) {
+        error = moveInto(held_, parent.get(), std::wstring_view(to).substr(cut + 1));
+        if (error == 0 || !isInUseError(error) || GetTickCount() - start >= 2000) break;
+        error = 0;
+        Sleep(100);
+    }
     letGo();
     if (error == 0) return Outcome::Done;
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
