@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tembrel {
@@ -33,8 +34,11 @@ struct Stayed {
     std::vector<Item> first;
     std::size_t count = 0;
     unsigned whys = 0;  // bit (1 << Why) for each reason met
+    std::unordered_set<std::string> noted;
 
+    // A path is counted once, though del and rd each name what they leave.
     void add(std::string path, Why why) {
+        if (!noted.insert(path).second) return;
         if (first.size() < kept) first.push_back({std::move(path), why});
         ++count;
         whys |= 1u << static_cast<unsigned>(why);
