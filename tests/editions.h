@@ -90,6 +90,8 @@ inline std::string rowFault(const EditionRow& row) {
         for (const auto& other : screens)
             if (other[2] != text && other[2].find(piece) != std::string::npos) return fault + "in " + other[0] + "'s too";
     }
+    if (oemToUtf8(screenText(e.failure.nothingDeleted)).find(row.failed) == std::string::npos)
+        return std::string(row.name) + "'s failed \"" + row.failed + "\" is not in failure.nothingDeleted";
     if (e.programName != row.program) return std::string(row.name) + "'s program is not its edition's programName";
     return "";
 }
