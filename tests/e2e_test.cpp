@@ -154,7 +154,7 @@ TEST_P(EndToEnd, AFileOrADeadLinkAtTheInstallPathIsLeftAlone) {
         if (!link) writeFile(install(), "not a folder");
         const PipedRun run = piped("1");
         EXPECT_TRUE(exitedWithZero(run.status));
-        EXPECT_EQ(run.out, menu() + said) << link;
+        EXPECT_EQ(run.out, menu() + said + screenText(edition().edition->notInstalledScreen)) << link;
         EXPECT_TRUE(link ? fs::is_symlink(install()) : readFile(install()) == "not a folder");
         EXPECT_EQ(started(), ship_.string() + "\n");
         fs::remove(install());

@@ -67,6 +67,38 @@ constexpr Text uninstallFailed[] = {
     {"To exit the program, press any key\n"},
 };
 
+// The failure screen's parts: the fixed texts above, and the ones that name
+// what stayed and say what to do about it.
+constexpr Screen failed = uninstallFailed;
+
+constexpr Text nothingDeleted[] = {
+    {"The program could not remove the folder c:\\Tembrel: nothing was deleted.\n"},
+};
+
+constexpr Text folderInUseAdvice[] = {
+    {"Close every program that works in c:\\Tembrel or has a file there open, a\n"},
+    {"prompt or folder window too; then start this program again and choose 2.\n"},
+};
+
+constexpr Text deniedAdvice[] = {
+    {"Where access is denied, your account may not delete the file, or a program\n"},
+    {"started from it still runs: close it, or ask an administrator to delete it.\n"},
+};
+
+constexpr Text linkAdvice[] = {
+    {"A link or mount only leads to another place, which is never deleted: remove\n"},
+    {"or unmount it yourself, then start this program again and choose 2.\n"},
+};
+
+constexpr Text shipFolderAdvice[] = {
+    {"This program never deletes the only copy of itself: start it from a copy of\n"},
+    {"its folder outside c:\\Tembrel, not in c:\\ itself, and choose 2 there.\n"},
+};
+
+constexpr Text notInstalled[] = {
+    {"Nothing was installed. Press any key to start Tembrel all the same.\n"},
+};
+
 constexpr Text payloadMissing[] = {
     {"\nNo Tembrel folder where this program was started, so nothing is installed.\n"},
 };
@@ -85,8 +117,22 @@ const Edition englishEdition{
     .uninstallSuccessScreen = uninstallSuccess,
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
+    .failure = {
+        .heading = failed.first(5),
+        .notAll = failed.subspan(5, 3),
+        .nothingDeleted = nothingDeleted,
+        .stayedHeading = "What stayed, and why:\n",
+        .more = "  and {} more\n",
+        .why = {"in use by another program", "a program works in it or has a file of it open", "access denied",
+                "a link or mount, left alone", "holds this program's own files, the only copy",
+                "could not be deleted"},
+        .advice = {failed.subspan(8, 2), folderInUseAdvice, deniedAdvice, linkAdvice, shipFolderAdvice,
+                   failed.subspan(8, 2)},
+        .end = failed.last(1),
+    },
     .invalidKeyScreen = invalidKey,
     .payloadMissingScreen = payloadMissing,
+    .notInstalledScreen = notInstalled,
     .commandTexts = {
         .filesCopied = "{} File(s) copied\n",
         .notRecognized = "'{}' is not recognized as an internal or external command,\noperable program or batch file.\n",

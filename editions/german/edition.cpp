@@ -72,6 +72,43 @@ constexpr Text uninstallFailed[] = {
     {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n"},
 };
 
+// The failure screen's parts: the fixed texts above, and the ones that name
+// what stayed and say what to do about it.
+constexpr Screen failed = uninstallFailed;
+
+constexpr Text nothingDeleted[] = {
+    {"Das Programm konnte den Ordner c:\\Tembrelo nicht entfernen; es wurde nichts\n"},
+    {"gel\224scht.\n"},
+};
+
+constexpr Text folderInUseAdvice[] = {
+    {"Schlie\341en Sie alle Programme, die in c:\\Tembrelo arbeiten oder eine Datei\n"},
+    {"darin offen haben, auch Eingabeaufforderungen und Ordnerfenster; starten\n"},
+    {"Sie dann dieses Programm neu und w\204hlen Sie 2.\n"},
+};
+
+constexpr Text deniedAdvice[] = {
+    {"Wo der Zugriff verweigert wird, darf Ihr Konto die Datei nicht l\224schen,\n"},
+    {"oder ein von dort gestartetes Programm l\204uft noch: Schlie\341en Sie es, oder\n"},
+    {"bitten Sie einen Administrator, sie zu l\224schen.\n"},
+};
+
+constexpr Text linkAdvice[] = {
+    {"Ein Link oder eingeh\204ngtes Laufwerk f\201hrt nur an einen anderen Ort, der\n"},
+    {"nie gel\224scht wird: Entfernen oder trennen Sie ihn selbst, starten Sie dann\n"},
+    {"dieses Programm neu und w\204hlen Sie 2.\n"},
+};
+
+constexpr Text shipFolderAdvice[] = {
+    {"Dieses Programm l\224scht nie seine einzige Kopie: Starten Sie es aus einer\n"},
+    {"Kopie seines Ordners au\341erhalb von c:\\Tembrelo, nicht direkt in c:\\,\n"},
+    {"und w\204hlen Sie dort 2.\n"},
+};
+
+constexpr Text notInstalled[] = {
+    {"Es wurde nichts installiert. Eine beliebige Taste startet Tembrelo trotzdem.\n"},
+};
+
 constexpr Text payloadMissing[] = {
     {"\nIm Programmordner fehlt der Ordner Tembrelo, darum wird nichts installiert.\n"},
 };
@@ -90,8 +127,23 @@ const Edition germanEdition{
     .uninstallSuccessScreen = uninstallSuccess,
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
+    .failure = {
+        .heading = failed.first(5),
+        .notAll = failed.subspan(5, 4),
+        .nothingDeleted = nothingDeleted,
+        .stayedHeading = "Was blieb, und warum:\n",
+        .more = "  und {} weitere\n",
+        .why = {"von einem Programm benutzt",
+                "ein Programm arbeitet darin oder hat Dateien offen", "Zugriff verweigert",
+                "Link oder eingeh\204ngtes Laufwerk, unber\201hrt",
+                "enth\204lt die Dateien dieses Programms, ihre einzige Kopie", "konnte nicht gel\224scht werden"},
+        .advice = {failed.subspan(9, 2), folderInUseAdvice, deniedAdvice, linkAdvice, shipFolderAdvice,
+                   failed.subspan(9, 2)},
+        .end = failed.last(1),
+    },
     .invalidKeyScreen = invalidKey,
     .payloadMissingScreen = payloadMissing,
+    .notInstalledScreen = notInstalled,
     .commandTexts = {
         .filesCopied = "{} Datei(en) kopiert\n",
         .notRecognized = "Der Befehl \"{}\" ist entweder falsch geschrieben oder\nkonnte nicht gefunden werden.\n",

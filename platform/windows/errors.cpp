@@ -19,6 +19,12 @@ bool isInUseError(DWORD error) {
            error == ERROR_DIR_NOT_EMPTY || error == ERROR_DELETE_PENDING;
 }
 
+Why whyOf(DWORD error) {
+    if (error == ERROR_ACCESS_DENIED) return Why::Denied;
+    if (error == ERROR_NOT_SUPPORTED) return Why::Link;
+    return isInUseError(error) ? Why::InUse : Why::Other;
+}
+
 std::wstring decimal(unsigned long number) {
     std::wstring digits;
     do {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace tembrel {
 
 // An edition's text (OEM bytes) in UTF-16, each "{}" filled in with the next
@@ -27,5 +29,9 @@ std::wstring reason(DWORD error, std::wstring_view name = {});
 // violations, access denied, a folder that still holds a file being
 // deleted, a delete pending.
 bool isInUseError(DWORD error);
+
+// Why an error leaves a file: access denied, in use, a link that cannot be
+// removed, or else.
+Why whyOf(DWORD error);
 
 }  // namespace tembrel

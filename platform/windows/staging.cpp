@@ -77,6 +77,13 @@ Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
             return Outcome::Done;
         }
         error = GetLastError();
+        // Another launcher's sweep of stopped copies took the folder between
+        // its making and its hold (it holds it, or has deleted it): that
+        // sweep's now, and the next name is tried.
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED) {
+            InterlockedExchange(&holding, 0);
+            return Outcome::Taken;
+        }
         RemoveDirectoryW(folder.c_str());
     }
     InterlockedExchange(&holding, 0);
@@ -143,6 +150,8 @@ Outcome WindowsHost::moveAside(std::string_view path, std::string_view aside) {
     }
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
     console_.writeWide(textOf(texts_.cannotRemove, {shownPath(from), reason(error)}), true);
+    // A folder holding an open file is refused as access denied, too.
+    noteStayed(shownPath(from), isInUseError(error) ? Why::FolderInUse : whyOf(error));
     return Outcome::Failed;
 }
 
