@@ -121,4 +121,8 @@ std::string oemToAscii(std::string_view text) {
 std::string oemToLatin1(std::string_view text) { return oemToLatin(text, false); }
 std::string oemToLatin9(std::string_view text) { return oemToLatin(text, true); }
 
+bool changesDirection(char32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace tembrel

@@ -23,4 +23,10 @@ std::string oemToAscii(std::string_view text);
 std::string oemToLatin1(std::string_view text);
 std::string oemToLatin9(std::string_view text);
 
+// Whether the character changes the direction of writing: the embeddings and
+// overrides U+202A-202E, the isolates U+2066-2069, the marks U+200E, U+200F
+// and U+061C. They can make a name read backwards ("txt.exe" as "exe.txt"),
+// so names show them as '?'.
+bool changesDirection(char32_t c);
+
 }  // namespace tembrel

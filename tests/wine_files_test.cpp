@@ -71,7 +71,7 @@ TEST_P(FilesUnderWine, NamesAreCopiedAsTheyAreOrNamed) {
     };
     const Case cases[] = {{{"dot.", "space "}, true, "Z:dot."},    {{"case", "CASE"}, false, "Z:case"},
                           {{"esc\x1b[2J"}, false, "Z:esc?[2J"}, {{"bad\xff"}, false, "Z:bad"},
-                          {{"fifo", "null"}, true, "Z:null"}};
+                          {{"fifo", "null"}, true, "Z:null"},          {{"rtl\u202Egnp.exe"}, true, "Z:rtl?gnp.exe"}};
     for (const Case& c : cases) {
         fs::remove_all(install());
         for (const std::string& name : c.names) {

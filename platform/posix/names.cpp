@@ -46,15 +46,14 @@ std::size_t printableUtf8(std::string_view s) {
     return length;
 }
 
-// Whether the character at `s` is one that changes the direction of writing:
-// the embeddings and overrides U+202A-202E, the isolates U+2066-2069, the
-// marks U+200E, U+200F and U+061C. They can make a name read backwards.
+// Whether the character at `s`, a whole UTF-8 sequence, changes the
+// direction of writing; every such character takes two or three bytes.
 bool directionControl(std::string_view s) {
-    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
-    if (byte(0) == 0xD8) return byte(1) == 0x9C;
-    if (byte(0) != 0xE2) return false;
-    if (byte(1) == 0x80) return byte(2) == 0x8E || byte(2) == 0x8F || (byte(2) >= 0xAA && byte(2) <= 0xAE);
-    return byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
+    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[i])) : 0; };
+    if (byte(0) < 0xC0 || byte(0) >= 0xF0) return false;
+    const char32_t c = byte(0) < 0xE0 ? (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F)
+                                      : (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    return changesDirection(c);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/oem.h"
 #include "platform/windows/errors.h"
 #include "platform/windows/paths.h"
 #include "platform/windows/wine.h"
@@ -71,7 +72,7 @@ void hoist(const Folder& top, Folder& folder, unsigned long& hoisted) {
 std::wstring shownName(std::wstring_view name) {
     std::wstring shown(name);
     for (wchar_t& c : shown) {
-        if (c < 0x20 || (c >= 0x7f && c < 0xa0)) c = L'?';
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0) || changesDirection(c)) c = L'?';
     }
     return shown;
 }

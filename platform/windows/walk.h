@@ -14,7 +14,8 @@
 namespace tembrel {
 
 // A name as the listings show it: each control character a '?', so that no
-// name can move the cursor or clear the screen.
+// name can move the cursor or clear the screen, and each character that
+// changes the direction of writing, so that none reads backwards.
 std::wstring shownName(std::wstring_view name);
 
 // The entry `name` in the folder; a drive's root ends in "\" already.
