@@ -1,6 +1,7 @@
 // The copy, the deletes and the staging folder, in this process, on a medium
 // that answers as each personality does (personalities.h): a ship folder on
-// a USB stick or CD, a drive C of FAT32, links, compressed files, a scanner.
+// a USB stick or CD, a drive C of FAT32, links, compressed files, a scanner,
+// a file that no one may read.
 
 #include "platform/staging.h"
 #include "platform/windows/host.h"
@@ -17,6 +18,7 @@ const Personality personalities[] = {
     {"Fat32DriveC", true, true, true}, {"Junction", false, true, false, false, true},
     {"JunctionDriveC", true, true, false, false, true}, {"Wof", false, true, false, false, false, true},
     {"Scanner", true, true, false, false, false, false, 300}, {"CaseSensitive", false, false, false, false, false, false, 0, true},
+    {"Unreadable", true, true, false, false, false, false, 0, false, true},
 };
 class Media : public ::testing::TestWithParam<Personality> {};
 

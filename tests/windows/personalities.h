@@ -20,6 +20,7 @@ struct Personality {
     bool wof = false;         // "wof.dat" compressed: opened as a reparse point it reads as empty
     DWORD holdMs = 0;         // a scanner holds each file made that long, sharing no deletion
     bool twins = false;       // case-sensitive: "a.txt" is listed and opened as "\u00e4.txt"
+    bool unreadable = false;  // "a.txt" opens for reading its data by no one, held so or denied
 };
 inline const Personality* is = nullptr;
 inline std::wstring medium, elsewhere;  // as FileNameInformation names it; a full path
@@ -62,6 +63,7 @@ inline LONG WINAPI create(HANDLE* out, ACCESS_MASK access, NtObject* object, NtI
         name = L"\\??\\" + elsewhere + (name == L"link" ? L"" : L"\\keep.txt");
     if (!at.empty() && is->readOnly && (access & (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_ADD_SUBDIRECTORY | DELETE))) return denied;
     if (!at.empty() && (access & DELETE) && held(at + name + L"\\")) return sharing;
+    if (!at.empty() && is->unreadable && name == L"a.txt" && (access & (FILE_READ_DATA | GENERIC_READ | GENERIC_ALL | MAXIMUM_ALLOWED))) return denied;
     NtName counted{static_cast<USHORT>(name.size() * 2), static_cast<USHORT>(name.size() * 2), name.c_str()};
     NtObject changed{sizeof(NtObject), name[0] == L'\\' ? nullptr : object->rootDirectory, &counted, object->attributes, nullptr, nullptr};
     const LONG status = systemNtCalls().create(out, access, &changed, io, size, attributes, share, disposition, options, ea, eaSize);
