@@ -46,6 +46,7 @@ void launch(const Edition& edition, Platform& platform) {
     // nowhere) is the user's, not an install: it is left alone, nothing is
     // copied onto it, and the user is told why nothing was installed.
     const bool installed = platform.isDirectory(installFolder);
+    bool failed = !installed;
     if (!installed && platform.exists(installFolder)) {
         platform.write(fillIn(edition.notAFolderAtInstallPath, {installFolder}));
     } else if (!installed) {
@@ -58,12 +59,17 @@ void launch(const Edition& edition, Platform& platform) {
             // stay on the console. Whatever stands at the install path after
             // a failed copy is not this run's (another launch's install, say),
             // so nothing is deleted here.
-            platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
+            failed = !platform.run("xcopy *.* C:\\" + folder + " /e /h /i");
             platform.changeDirectory("..");
         } else {
-            // Said aloud: the emulator then starts with nothing installed.
             writeScreen(platform, edition.payloadMissingScreen);
         }
+    }
+    // The emulator would cover why nothing was installed: it starts once
+    // the user has read it and pressed a key.
+    if (failed) {
+        writeScreen(platform, edition.notInstalledScreen);
+        platform.run("pause>nul");
     }
     platform.run("dosboxportable.exe");
 }
@@ -79,19 +85,22 @@ void uninstall(const Edition& edition, Platform& platform) {
         const bool linkRemoved = platform.exists(installFolder) && platform.removeLink(installFolder) &&
                                  !platform.exists(installFolder);
         platform.run("cls");
-        const bool removed = linkRemoved || leftovers == Leftovers::Removed;
-        writeScreen(platform, leftovers == Leftovers::Stay ? edition.uninstallFailedScreen
-                              : removed                    ? edition.uninstallSuccessScreen
-                                                           : edition.uninstallNotFoundScreen);
+        if (leftovers == Leftovers::Stay) {
+            platform.write(failureScreen(edition, platform.takeStayed(), false));
+        } else {
+            const bool removed = linkRemoved || leftovers == Leftovers::Removed;
+            writeScreen(platform, removed ? edition.uninstallSuccessScreen : edition.uninstallNotFoundScreen);
+        }
         platform.run("pause>nul");
         return;
     }
     // An install folder that is the payload, or holds the program's own
     // folder, is the only copy of what would be deleted: it stays.
     const std::string folder(edition.folderName);
+    const bool ownCopy = platform.encloses(installFolder, folder) || platform.encloses(installFolder, ".");
+    const bool ready = !ownCopy && readyToDelete(platform, installFolder);
     std::string aside;
-    if (!platform.encloses(installFolder, folder) && !platform.encloses(installFolder, ".") &&
-        readyToDelete(platform, installFolder)) {
+    if (ready) {
         platform.changeDirectory("c:\\");
         aside = runDeletes(platform, installFolder);
         // Still sent, as the launcher always has; no interpreter since
@@ -102,7 +111,16 @@ void uninstall(const Edition& edition, Platform& platform) {
     // Report success only when the install, and the folder it was moved to,
     // are really gone.
     const bool removed = !platform.isDirectory(installFolder) && (aside.empty() || !platform.exists(aside));
-    writeScreen(platform, removed ? edition.uninstallSuccessScreen : edition.uninstallFailedScreen);
+    if (removed) {
+        writeScreen(platform, edition.uninstallSuccessScreen);
+    } else {
+        // The screen names what stayed: what the deletes and the move aside
+        // left, and the install folder itself where no delete ran on it.
+        Stayed stayed = platform.takeStayed();
+        if (ownCopy) stayed.add(installFolder, Why::ShipFolder);
+        if (!ownCopy && !ready) stayed.add(installFolder, Why::Link);
+        platform.write(failureScreen(edition, stayed, aside.empty()));
+    }
     platform.run("pause>nul");
 }
 

@@ -33,4 +33,13 @@ void launch(const Edition& edition, Platform& platform);
 // Removes the install folder from drive C and reports the outcome.
 void uninstall(const Edition& edition, Platform& platform);
 
+// The failure screen's bytes: what happened (some of the install could not
+// be deleted, or nothing was), the first paths that stayed with why, as
+// many as fit, and the advice for each reason met; the screen's own advice
+// where no reason is known.
+std::string failureScreen(const Edition& edition, const Stayed& stayed, bool nothingDeleted);
+
+// The path cut to `room` columns: its start and its end, "..." between.
+std::string shortened(std::string_view path, std::size_t room);
+
 }  // namespace tembrel

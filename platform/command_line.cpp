@@ -1,4 +1,4 @@
-// Command lines split as the command interpreter splits them, and DOS wildcards.
+// Command lines split as the command interpreter splits them, and DOS names.
 
 #include "platform/command_line.h"
 
@@ -77,28 +77,6 @@ std::pair<std::string_view, std::string_view> splitLastName(std::string_view pat
 
 bool hasWildcards(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
-}
-
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-    if (pattern == "*.*") pattern = "*";
-    // Iterative match with backtracking to the last '*'.
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
 }
 
 }  // namespace tembrel

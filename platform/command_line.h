@@ -1,4 +1,4 @@
-// Command lines split as the command interpreter splits them, and DOS wildcards.
+// Command lines split as the command interpreter splits them, and DOS names.
 #pragma once
 
 #include <string>
@@ -16,15 +16,12 @@ struct CommandLine {
     bool outputToNul = false;       // ">nul": the command's output is discarded
     std::vector<std::string> words; // operands and switches as typed, for programs
 
-    bool has(char letter) const { return switches.find(letter) != std::string::npos; }
     bool is(std::string_view word) const;
 };
 
 CommandLine parseCommandLine(std::string_view line);
 
-// DOS wildcard match, ignoring case: '*' any run, '?' one character, and
-// "*.*" everything, names without a dot included.
-bool wildcardMatch(std::string_view pattern, std::string_view name);
+// Whether a DOS name holds a wildcard ('*' or '?').
 bool hasWildcards(std::string_view text);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 

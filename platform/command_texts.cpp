@@ -38,7 +38,7 @@ CommandTexts convertTexts(const CommandTexts& texts, std::string (*convert)(std:
     static constexpr std::string_view CommandTexts::*fields[] = {
         &CommandTexts::filesCopied, &CommandTexts::notRecognized, &CommandTexts::pressAnyKey,
         &CommandTexts::fileNotFound, &CommandTexts::couldNotFind, &CommandTexts::cannotCreateFolder,
-        &CommandTexts::cannotCopyFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
+        &CommandTexts::cannotCopyFile, &CommandTexts::cannotReadFile, &CommandTexts::fileInTheWay, &CommandTexts::skipped,
         &CommandTexts::cannotRemove, &CommandTexts::pathTooLong, &CommandTexts::syntaxError,
         &CommandTexts::folderNotFound, &CommandTexts::notAFolder,
         &CommandTexts::cannotStart, &CommandTexts::outOfMemory, &CommandTexts::linkNotFollowed,

@@ -18,7 +18,8 @@ struct CommandTexts {
     std::string_view fileNotFound;        // {} name
     std::string_view couldNotFind;        // {} name (del found nothing)
     std::string_view cannotCreateFolder;  // {} name, {} reason
-    std::string_view cannotCopyFile;      // {} name, {} reason
+    std::string_view cannotCopyFile;      // {} name, {} reason: the copy could not be written
+    std::string_view cannotReadFile;      // {} name, {} reason: the file copied could not be read
     std::string_view fileInTheWay;        // {} destination
     std::string_view skipped;             // {} name, {} one of the reasons below
     std::string_view cannotRemove;        // {} name, {} reason

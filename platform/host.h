@@ -25,6 +25,9 @@ enum class Deleted { All, NoneFound, NotAll };
 // the name already.
 enum class Outcome { Done, Taken, Failed };
 
+// Why a POSIX error number leaves a file: in use, access denied, or else.
+Why whyOfErrno(int error);
+
 // Paths are DOS paths as the launcher's lines give them ("c:\Tembrel", ".",
 // "Tembrel"), taken from the working folder; each host resolves them its own
 // way. A `listed` of false (">nul") drops a command's listing, never its
@@ -43,6 +46,17 @@ public:
     bool run(std::string_view commandLine) final;
     Leftovers removeStoppedCopies(std::string_view installFolder) final;
     std::string setAside(std::string_view folder) final;
+    Stayed takeStayed() final;
+
+    // The one record of what stayed, shared by every host's deletes: each
+    // notes a path it reports as left, as it shows it (bytes, UTF-8 where
+    // they are valid; or UTF-16), and why. The record keeps the path in the
+    // console's OEM code page, any character that has no place there or
+    // could move the cursor as '?'.
+    static void noteStayed(std::string_view path, Why why);
+    static void noteStayed(std::wstring_view path, Why why);
+    // What was noted since the last take; the record starts afresh.
+    static Stayed takeNoted();
 
     // The interpreter's texts in the form say() takes them: converted for
     // the console once, when the host is made, and used by every path.

@@ -2,15 +2,49 @@
 // and the programs' entry that each platform defines.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace tembrel {
 
 // What the sweep of stopped runs' folders found: none, some that are gone
 // now, or some that stay.
 enum class Leftovers { None, Removed, Stay };
+
+// Why something an uninstall was to remove stays: a file in use, a folder
+// that could not be moved aside because a program works in it, access
+// denied, a link or mount left alone, the program's own files, or else.
+enum class Why { InUse, FolderInUse, Denied, Link, ShipFolder, Other };
+inline constexpr std::size_t whyCount = 6;
+
+// What the deletes could not remove: the first few paths met, each as the
+// console shows it (OEM code page 850 bytes, one column each, no control
+// characters), with why; how many there were in all; and every reason met.
+struct Stayed {
+    struct Item {
+        std::string path;
+        Why why;
+        bool operator==(const Item&) const = default;
+    };
+    static constexpr std::size_t kept = 3;
+    std::vector<Item> first;
+    std::size_t count = 0;
+    unsigned whys = 0;  // bit (1 << Why) for each reason met
+    std::unordered_set<std::string> noted;
+
+    // A path is counted once, though del and rd each name what they leave.
+    void add(std::string path, Why why) {
+        if (!noted.insert(path).second) return;
+        if (first.size() < kept) first.push_back({std::move(path), why});
+        ++count;
+        whys |= 1u << static_cast<unsigned>(why);
+    }
+    bool has(Why why) const { return (whys >> static_cast<unsigned>(why)) & 1u; }
+};
 
 // The things the launcher asks of the machine it runs on. The flow and
 // the actions reach the outside world only through this interface.
@@ -66,6 +100,10 @@ public:
     // that follows ends. Empty, with the reason shown, when it cannot be
     // moved: a program works inside it, or holds a file of it open.
     virtual std::string setAside(std::string_view folder) = 0;
+
+    // What the deletes and set-asides since the last call could not remove,
+    // and why; the record starts afresh.
+    virtual Stayed takeStayed() = 0;
 };
 
 struct CommandTexts;

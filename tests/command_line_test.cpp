@@ -38,20 +38,5 @@ TEST(ParseCommandLine, Table) {
     }
 }
 
-TEST(WildcardMatch, Table) {
-    struct Case {
-        const char* pattern;
-        const char* name;
-        bool match;
-    };
-    const Case cases[] = {
-        {"*.*", "QBASIC.EXE", true},  {"*.*", "README", true},      {"*.*", ".hidden", true},
-        {"*", "anything", true},      {"*.txt", "a.TXT", true},     {"*.txt", "a.txt.bak", false},
-        {"a?c", "abc", true},         {"a?c", "ac", false},         {"Tembrel", "TEMBREL", true},
-        {"Tembrel", "Tembrelo", false}, {"*a*b", "xaxxb", true},    {"*a*b", "xaxxbx", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
-}
-
 }  // namespace
 }  // namespace tembrel

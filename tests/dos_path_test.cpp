@@ -81,16 +81,16 @@ TEST(MapDosPath, Table) {
     }
 }
 
-TEST(ResolvePath, MatchesEachComponentIgnoringCaseWhenTheExactNameIsMissing) {
+TEST(PlaceDosPath, MatchesEachNameIgnoringCaseWhenTheExactNameIsMissing) {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("resolve-" + std::to_string(getpid()));
-    fs::remove_all(root);
+    const fs::path root = fs::temp_directory_path() / ("resolve-" + std::to_string(getpid())) / "drive_c";
+    fs::remove_all(root.parent_path());
     fs::create_directories(root / "Tembrel" / "Sub");
     fs::create_directories(root / "both" / "x");
     fs::create_directories(root / "BOTH");
     const std::string r = root.string();
     struct Case {
-        const char* dos;
+        std::string dos;
         std::string host;
     };
     const Case cases[] = {
@@ -100,9 +100,16 @@ TEST(ResolvePath, MatchesEachComponentIgnoringCaseWhenTheExactNameIsMissing) {
         {"c:\\both", r + "/both"},  // the exact name wins
         {"c:\\BOTH", r + "/BOTH"},
         {"c:\\missing\\Sub", r + "/missing/Sub"},
+        {r + "/TEMBREL/../tembrel/SUB", r + "/Tembrel/Sub"},  // off drive C, by the same walk
     };
-    for (const Case& c : cases) EXPECT_EQ(resolvePath(mapDosPath(c.dos, r)), c.host) << c.dos;
-    fs::remove_all(root);
+    DriveCPaths paths{ownDriveC({r, ""})};
+    for (const Case& c : cases) {
+        Place at;
+        std::string report;
+        EXPECT_TRUE(paths.place(c.dos, at, report)) << c.dos;
+        EXPECT_EQ(at.path, c.host) << c.dos;
+    }
+    fs::remove_all(root.parent_path());
 }
 
 }  // namespace

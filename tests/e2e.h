@@ -83,6 +83,17 @@ protected:
     std::string started() const { return readFile(root_ / "home" / "started"); }
     std::string menu() const { return screenText(edition().edition->menuScreen); }
     const CommandTexts& texts() const { return edition().edition->commandTexts; }
+    // The menu, then the failure screen: its heading, what happened, `why`
+    // named beside what stayed, and its last line.
+    void expectFailureScreen(const std::string& out, Why why, bool nothingDeleted, const std::string& context) const {
+        const FailureTexts& t = edition().edition->failure;
+        EXPECT_TRUE(out.starts_with(menu() + "\f" + screenText(t.heading) +
+                                    screenText(nothingDeleted ? t.nothingDeleted : t.notAll)))
+            << context << out;
+        EXPECT_NE(out.find(" - " + std::string(t.why[static_cast<std::size_t>(why)]) + "\n"), std::string::npos)
+            << context << out;
+        EXPECT_TRUE(out.ends_with(screenText(t.end))) << context;
+    }
 
     fs::path root_, ship_, driveC_;
 };

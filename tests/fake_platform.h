@@ -4,6 +4,7 @@
 #include <deque>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "launcher/launcher.h"
@@ -30,6 +31,7 @@ public:
     std::set<std::string> stuck;           // folders that rd cannot remove
     std::set<std::string> inUse;           // folders that cannot be set aside
     Leftovers leftovers = Leftovers::None; // what the sweep of stopped runs' folders finds
+    Stayed stayed;                         // what the hosts noted as left
     std::vector<std::string> log;          // "write:", "key:", "unlink:", "chdir:", "run:", "sweep:", "aside:"
 
     void write(std::string_view text) override {
@@ -76,13 +78,17 @@ public:
     std::string setAside(std::string_view folder) override {
         const std::string from(folder);
         log.push_back("aside:" + from);
-        if (inUse.count(from) != 0) return {};
+        if (inUse.count(from) != 0) {
+            stayed.add(from, Why::FolderInUse);  // as the hosts note it
+            return {};
+        }
         const std::string aside = "c:\\." + from.substr(3) + ".partial-1";
         folders.erase(from);
         folders.insert(aside);
         if (stuck.count(from) != 0) stuck.insert(aside);
         return aside;
     }
+    Stayed takeStayed() override { return std::exchange(stayed, Stayed{}); }
     // xcopy makes its destination, rd removes its folder, as far as the model goes.
     bool run(std::string_view commandLine) override {
         log.push_back("run:" + std::string(commandLine));

@@ -75,10 +75,12 @@ TEST_P(FlowTest, LaunchKeys) {
         {"first launch", false, false, false, {"chdir:" + folder(), xcopy, "chdir:..", "run:dosboxportable.exe"}},
         // No copy from the wrong folder, and no step up out of the program's own folder.
         {"payload missing", false, true, false,
-         {"chdir:" + folder(), screen(edition().payloadMissingScreen), "run:dosboxportable.exe"}},
+         {"chdir:" + folder(), screen(edition().payloadMissingScreen) + screenText(edition().notInstalledScreen),
+          "run:pause>nul", "run:dosboxportable.exe"}},
         // A file at the install path is the user's: nothing is copied onto it.
         {"file at the install path", false, false, true,
-         {"write:" + fillIn(edition().notAFolderAtInstallPath, {install()}), "run:dosboxportable.exe"}},
+         {"write:" + fillIn(edition().notAFolderAtInstallPath, {install()}) + screenText(edition().notInstalledScreen),
+          "run:pause>nul", "run:dosboxportable.exe"}},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'1', 13, 10}) {
@@ -111,19 +113,27 @@ TEST_P(FlowTest, UninstallKeys) {
         std::vector<std::string> before;  // what happens before the report
         bool deleted;                     // the delete commands run
         bool success;
+        Stayed named;                     // what the failure screen names
+    };
+    Stayed noted;  // what the host noted as left, for the stuck folder
+    noted.add("c:\\.T.partial-1\\SAVES\\SLOT1.SAV", Why::InUse);
+    const auto only = [&](Why why) {
+        Stayed s;
+        s.add(install(), why);
+        return s;
     };
     const Case cases[] = {
-        {"removed", Folder, {unlink}, true, true},
-        {"still there after the deletes", Stuck, {unlink}, true, false},
+        {"removed", Folder, {unlink}, true, true, {}},
+        {"still there after the deletes", Stuck, {unlink}, true, false, noted},
         // A folder in use is never moved, and nothing in it is deleted.
-        {"in use", InUse, {unlink, "chdir:c:\\", "aside:" + install()}, false, false},
+        {"in use", InUse, {unlink, "chdir:c:\\", "aside:" + install()}, false, false, only(Why::FolderInUse)},
         // The install path was a link: removing it was the whole uninstall.
-        {"a link at the install path", Link, {unlink}, false, true},
+        {"a link at the install path", Link, {unlink}, false, true, {}},
         // A link that cannot be removed keeps every delete command away.
-        {"a link left in place", FixedLink, {unlink}, false, false},
+        {"a link left in place", FixedLink, {unlink}, false, false, only(Why::Link)},
         // The only copy of the payload, or the program's own folder, stays.
-        {"the install folder is the payload", Payload, {}, false, false},
-        {"the install folder holds the program", Ship, {}, false, false},
+        {"the install folder is the payload", Payload, {}, false, false, only(Why::ShipFolder)},
+        {"the install folder holds the program", Ship, {}, false, false, only(Why::ShipFolder)},
     };
     for (const Case& c : cases) {
         for (int key : std::initializer_list<int>{'2', 8}) {
@@ -131,6 +141,7 @@ TEST_P(FlowTest, UninstallKeys) {
             fake.keys = {key};
             fake.folders.insert(install());
             if (c.install == Stuck) fake.stuck.insert(install());
+            if (c.install == Stuck) fake.stayed = noted;
             if (c.install == InUse) fake.inUse.insert(install());
             if (c.install == Link || c.install == FixedLink) fake.links.insert(install());
             fake.linksRemovable = c.install != FixedLink;
@@ -139,8 +150,10 @@ TEST_P(FlowTest, UninstallKeys) {
             std::vector<std::string> expected = {menu(), "key:" + std::to_string(key), "sweep:" + install()};
             expected.insert(expected.end(), c.before.begin(), c.before.end());
             if (c.deleted) expected.insert(expected.end(), deletes.begin(), deletes.end());
-            const Screen shown = c.success ? edition().uninstallSuccessScreen : edition().uninstallFailedScreen;
-            expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
+            // Nothing is deleted unless the folder was set aside.
+            const std::string shown = c.success ? screen(edition().uninstallSuccessScreen)
+                                                : "write:" + failureScreen(edition(), c.named, !c.deleted);
+            expected.insert(expected.end(), {"run:cls", shown, "run:pause>nul"});
             EXPECT_EQ(run(fake), expected) << c.what << ", key " << key;
         }
     }
@@ -160,16 +173,18 @@ TEST_P(FlowTest, UninstallKeys) {
             fake.links.insert(install());
             expected.push_back("unlink:" + install());
         }
-        const Screen shown = there == NotInstalled    ? edition().uninstallNotFoundScreen
-                             : there == LeftoverStays ? edition().uninstallFailedScreen
-                                                      : edition().uninstallSuccessScreen;
-        expected.insert(expected.end(), {"run:cls", screen(shown), "run:pause>nul"});
+        if (there == LeftoverStays) fake.stayed = noted;
+        const std::string shown = there == NotInstalled    ? screen(edition().uninstallNotFoundScreen)
+                                  : there == LeftoverStays ? "write:" + failureScreen(edition(), noted, false)
+                                                           : screen(edition().uninstallSuccessScreen);
+        expected.insert(expected.end(), {"run:cls", shown, "run:pause>nul"});
         EXPECT_EQ(run(fake), expected) << there;
     }
 }
 
 // A failed copy leaves nothing at the install path; whatever stands there
-// afterwards is another launch's, and no delete runs. The emulator still starts.
+// afterwards is another launch's, and no delete runs. The emulator still
+// starts, once a key is pressed after the line saying nothing was installed.
 TEST_P(FlowTest, AFailedCopyDeletesNothing) {
     for (const bool folderThere : {true, false}) {
         FakePlatform fake;
@@ -178,6 +193,7 @@ TEST_P(FlowTest, AFailedCopyDeletesNothing) {
         fake.failedCopyMakesFolder = folderThere;
         EXPECT_EQ(run(fake), (std::vector<std::string>{menu(), "key:49", "sweep:" + install(), "chdir:" + folder(),
                                                         "run:xcopy *.* C:\\" + folder() + " /e /h /i", "chdir:..",
+                                                        screen(edition().notInstalledScreen), "run:pause>nul",
                                                         "run:dosboxportable.exe"}))
             << (folderThere ? "another launch's install there" : "nothing there");
     }

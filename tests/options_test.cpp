@@ -5,7 +5,9 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "launcher/launcher.h"
@@ -80,6 +82,25 @@ TEST(Options, HelpAndVersionAnswerAndTouchNothing) {
         EXPECT_EQ(answer.err, c.err) << c.option;
         EXPECT_TRUE(c.err.empty() || answer.out.empty()) << answer.out;
         EXPECT_TRUE(fs::is_empty(folder)) << c.option << " made something";
+    }
+    fs::remove_all(folder);
+}
+
+// --help fits an 80-column terminal and names every key the menu takes.
+TEST(Options, HelpFitsTheTerminalAndNamesEveryKey) {
+    char pattern[] = "/tmp/launcher-help-XXXXXX";
+    const fs::path folder = mkdtemp(pattern);
+    for (const EditionRow& row : editionRows) {
+        const std::string help = runIn(folder, PROGRAMS_DIR "/" + std::string(row.program) + " --help", "", "").out;
+        std::istringstream lines(help);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80) << line;
+        for (int code = 0; code < 256; ++code) {
+            if (choiceForKey(code) == MenuChoice::Invalid) continue;
+            const auto name = row.keys.find(code);
+            ASSERT_NE(name, row.keys.end()) << row.name << "'s row names no key " << code;
+            EXPECT_NE(help.find(name->second), std::string::npos) << name->second << " is not in:\n" << help;
+        }
     }
     fs::remove_all(folder);
 }

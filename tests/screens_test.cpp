@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/editions.h"
+#include "platform/host.h"
 #include "tests/fake_platform.h"
 
 // The screens, byte for byte, against texts typed out in full here: one
@@ -118,6 +119,21 @@ TEST_P(EditionScreens, FitTheConsoleAndEndAsTheFlowNeeds) {
     }
 }
 
+// The failure screen for every reason, with paths too long for a line and
+// more of them than it shows, still fits the console's columns and rows.
+TEST_P(EditionScreens, FailureScreensFitTheConsole) {
+    for (std::size_t why = 0; why < whyCount; ++why) {
+        Stayed stayed;
+        for (int i = 0; i < 5; ++i) stayed.add("c:\\" + std::string(200, 'x'), static_cast<Why>(why));
+        const std::string all = failureScreen(*GetParam().edition, stayed, why == 0);
+        EXPECT_LE(std::count(all.begin(), all.end(), '\n'), 24) << all;
+        for (std::size_t start = 0, end; start < all.size(); start = end + 1) {
+            end = all.find('\n', start);
+            EXPECT_EQ(end - start <= 79, true) << all.substr(start, end - start);
+        }
+    }
+}
+
 // A wrong row of tests/editions.h fails here at once, naming the field.
 TEST_P(EditionScreens, TheTestsRowMatchesTheEdition) { EXPECT_EQ(testing::rowFault(GetParam()), ""); }
 
@@ -128,6 +144,50 @@ INSTANTIATE_TEST_SUITE_P(Editions, MenuTest,
                          ::testing::Values(MenuCase{"English", &englishEdition, &englishMenu, &englishMenuWidths},
                                            MenuCase{"German", &germanEdition, &germanMenu, &germanMenuWidths}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The failure screen names what stayed, cut to fit, and advises for each
+// reason once; with no reason known it is the screen it always was.
+TEST(FailureScreen, NamesWhatStayedAndAdvisesForEachReason) {
+    Stayed inUse, ship;
+    inUse.add("c:\\.Tembrel.partial-9\\" + std::string(60, 'D') + "\\SLOT1.SAV", Why::InUse);
+    inUse.add("c:\\.Tembrel.partial-9\\B.DAT", Why::Other);
+    inUse.add("c:\\.Tembrel.partial-9\\C.DAT", Why::InUse);
+    inUse.add("c:\\.Tembrel.partial-9\\D.DAT", Why::InUse);
+    ship.add("c:\\Tembrelo", Why::ShipFolder);
+    const std::string englishHead = " \n--------\n ERROR! \n--------\n \n";
+    const std::string germanHead = " \n---------\n FEHLER! \n---------\n \n";
+    const std::string englishNotAll = screenText(englishEdition.uninstallFailedScreen.subspan(5, 3));
+    const std::string englishAdvice = screenText(englishEdition.uninstallFailedScreen.subspan(8, 2));
+    EXPECT_EQ(failureScreen(englishEdition, inUse, false),
+              englishHead + englishNotAll + "What stayed, and why:\n"
+              "  c:\\.Tembrel.partial-9\\...DDDDDDDDDDDDDD\\SLOT1.SAV - in use by another program\n"
+              "  c:\\.Tembrel.partial-9\\B.DAT - could not be deleted\n"
+              "  c:\\.Tembrel.partial-9\\C.DAT - in use by another program\n"
+              "  and 1 more\n" + englishAdvice + "To exit the program, press any key\n");
+    EXPECT_EQ(failureScreen(germanEdition, ship, true),
+              germanHead + "Es wurde nichts gel\224scht: der Ordner c:\\Tembrelo bleibt, wie er war.\n"
+              "Was blieb, und warum:\n"
+              "  c:\\Tembrelo - enth\204lt die Dateien dieses Programms, ihre einzige Kopie\n"
+              "Dieses Programm l\224scht nie seine einzige Kopie: Starten Sie es aus einer\n"
+              "Kopie seines Ordners au\341erhalb von c:\\Tembrelo, nicht direkt in c:\\,\n"
+              "und w\204hlen Sie dort 2.\n"
+              "Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n");
+    for (const Edition* e : {&englishEdition, &germanEdition})
+        EXPECT_EQ(failureScreen(*e, {}, false), screenText(e->uninstallFailedScreen));
+}
+
+// The record keeps each path as the console shows it: code page 850, and
+// '?' for what has no place there or could move the cursor.
+TEST(FailureScreen, TheRecordKeepsPathsAsTheConsoleShowsThem) {
+    Host::noteStayed(std::string_view("c:\\Spielst\xc3\xa4nde\\\x1b[2J\xff\xe2\x80\xae.txt"), Why::Denied);
+    Host::noteStayed(std::wstring_view(L"c:\\\u00fc\U0001F600\u4e2d"), Why::InUse);
+    Stayed expected;
+    expected.add("c:\\Spielst\204nde\\?[2J??.txt", Why::Denied);
+    expected.add("c:\\\201??", Why::InUse);
+    const Stayed noted = Host::takeNoted();
+    EXPECT_EQ(noted.first, expected.first);
+    EXPECT_EQ(noted.whys, expected.whys);
+}
 
 struct Row {
     std::string text;

@@ -8,7 +8,7 @@ namespace {
 
 TEST_P(UnderWine, TextsShowTheirLettersOnAUtf8Terminal) {
     const std::string out = runWith("3");  // checks that the menu's prompt shows and that "3" leaves with status 0
-    for (const std::string& word : GetParam().letters) EXPECT_NE(out.find(word), std::string::npos) << word;
+    for (const std::string& word : GetParam().letters()) EXPECT_NE(out.find(word), std::string::npos) << word;
     EXPECT_EQ(out.find('\x81'), std::string::npos);
     EXPECT_EQ(out.find('\x94'), std::string::npos);
 }

@@ -67,6 +67,38 @@ constexpr Text uninstallFailed[] = {
     {"To exit the program, press any key\n"},
 };
 
+// The failure screen's parts: the fixed texts above, and the ones that name
+// what stayed and say what to do about it.
+constexpr Screen failed = uninstallFailed;
+
+constexpr Text nothingDeleted[] = {
+    {"Nothing was deleted: the folder c:\\Tembrel stays as it was.\n"},
+};
+
+constexpr Text folderInUseAdvice[] = {
+    {"Close every program that works in c:\\Tembrel or has a file there open, a\n"},
+    {"prompt or folder window too; then start this program again and choose 2.\n"},
+};
+
+constexpr Text deniedAdvice[] = {
+    {"Where access is denied, your account may not delete the file, or a program\n"},
+    {"started from it still runs: close it, or ask an administrator to delete it.\n"},
+};
+
+constexpr Text linkAdvice[] = {
+    {"A link or mount only leads to another place, which is never deleted: remove\n"},
+    {"or unmount it yourself, then start this program again and choose 2.\n"},
+};
+
+constexpr Text shipFolderAdvice[] = {
+    {"This program never deletes the only copy of itself: start it from a copy of\n"},
+    {"its folder outside c:\\Tembrel, not in c:\\ itself, and choose 2 there.\n"},
+};
+
+constexpr Text notInstalled[] = {
+    {"Nothing was installed. Press any key to start Tembrel all the same.\n"},
+};
+
 constexpr Text payloadMissing[] = {
     {"\nNo Tembrel folder where this program was started, so nothing is installed.\n"},
 };
@@ -85,8 +117,22 @@ const Edition englishEdition{
     .uninstallSuccessScreen = uninstallSuccess,
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
+    .failure = {
+        .heading = failed.first(5),
+        .notAll = failed.subspan(5, 3),
+        .nothingDeleted = nothingDeleted,
+        .stayedHeading = "What stayed, and why:\n",
+        .more = "  and {} more\n",
+        .why = {"in use by another program", "a program works in it or has a file of it open", "access denied",
+                "a link or mount, left alone", "holds this program's own files, the only copy",
+                "could not be deleted"},
+        .advice = {failed.subspan(8, 2), folderInUseAdvice, deniedAdvice, linkAdvice, shipFolderAdvice,
+                   failed.subspan(8, 2)},
+        .end = failed.last(1),
+    },
     .invalidKeyScreen = invalidKey,
     .payloadMissingScreen = payloadMissing,
+    .notInstalledScreen = notInstalled,
     .commandTexts = {
         .filesCopied = "{} File(s) copied\n",
         .notRecognized = "'{}' is not recognized as an internal or external command,\noperable program or batch file.\n",
@@ -95,6 +141,7 @@ const Edition englishEdition{
         .couldNotFind = "Could Not Find {}\n",
         .cannotCreateFolder = "Unable to create directory - {}: {}\n",
         .cannotCopyFile = "File creation error - {}: {}\n",
+        .cannotReadFile = "Cannot read source file - {}: {}\n",
         .fileInTheWay = "Cannot copy into {}: a file of that name is in the way\n",
         .skipped = "Skipped {}: {}\n",
         .cannotRemove = "{} - {}\n",
@@ -121,9 +168,10 @@ const Edition englishEdition{
              "\n"
              "Installs, starts and uninstalls Tembrel. Start it in the folder that holds\n"
              "the Tembrel folder and dosboxportable.exe; it shows a menu and takes one key:\n"
-             "  1, Enter   start Tembrel; the first time, copy the Tembrel folder to C:\\Tembrel\n"
-             "  2          uninstall: delete C:\\Tembrel, saved games included\n"
-             "  3, Esc     leave\n"
+             "  1, Enter, Ctrl+J  start Tembrel; the first time, copy the Tembrel folder to\n"
+             "                    C:\\Tembrel\n"
+             "  2, Backspace      uninstall: delete C:\\Tembrel, saved games included\n"
+             "  3, Esc            leave\n"
              "\n"
              "Drive C is Wine's: {}\n",
     .noDriveC = "There is no drive C, as Wine would not start: \"{}\"\n",

@@ -72,6 +72,42 @@ constexpr Text uninstallFailed[] = {
     {"Um das Programm zu beenden dr\201cken Sie eine beliebige Taste.\n"},
 };
 
+// The failure screen's parts: the fixed texts above, and the ones that name
+// what stayed and say what to do about it.
+constexpr Screen failed = uninstallFailed;
+
+constexpr Text nothingDeleted[] = {
+    {"Es wurde nichts gel\224scht: der Ordner c:\\Tembrelo bleibt, wie er war.\n"},
+};
+
+constexpr Text folderInUseAdvice[] = {
+    {"Schlie\341en Sie alle Programme, die in c:\\Tembrelo arbeiten oder eine Datei\n"},
+    {"darin offen haben, auch Eingabeaufforderungen und Ordnerfenster; starten\n"},
+    {"Sie dann dieses Programm neu und w\204hlen Sie 2.\n"},
+};
+
+constexpr Text deniedAdvice[] = {
+    {"Wo der Zugriff verweigert wird, darf Ihr Konto die Datei nicht l\224schen,\n"},
+    {"oder ein von dort gestartetes Programm l\204uft noch: Schlie\341en Sie es, oder\n"},
+    {"bitten Sie einen Administrator, sie zu l\224schen.\n"},
+};
+
+constexpr Text linkAdvice[] = {
+    {"Ein Link oder eingeh\204ngtes Laufwerk f\201hrt nur an einen anderen Ort, der\n"},
+    {"nie gel\224scht wird: Entfernen oder trennen Sie ihn selbst, starten Sie dann\n"},
+    {"dieses Programm neu und w\204hlen Sie 2.\n"},
+};
+
+constexpr Text shipFolderAdvice[] = {
+    {"Dieses Programm l\224scht nie seine einzige Kopie: Starten Sie es aus einer\n"},
+    {"Kopie seines Ordners au\341erhalb von c:\\Tembrelo, nicht direkt in c:\\,\n"},
+    {"und w\204hlen Sie dort 2.\n"},
+};
+
+constexpr Text notInstalled[] = {
+    {"Es wurde nichts installiert. Eine beliebige Taste startet Tembrelo trotzdem.\n"},
+};
+
 constexpr Text payloadMissing[] = {
     {"\nIm Programmordner fehlt der Ordner Tembrelo, darum wird nichts installiert.\n"},
 };
@@ -90,8 +126,23 @@ const Edition germanEdition{
     .uninstallSuccessScreen = uninstallSuccess,
     .uninstallNotFoundScreen = uninstallNotFound,
     .uninstallFailedScreen = uninstallFailed,
+    .failure = {
+        .heading = failed.first(5),
+        .notAll = failed.subspan(5, 4),
+        .nothingDeleted = nothingDeleted,
+        .stayedHeading = "Was blieb, und warum:\n",
+        .more = "  und {} weitere\n",
+        .why = {"von einem Programm benutzt",
+                "ein Programm arbeitet darin oder hat Dateien offen", "Zugriff verweigert",
+                "Link oder eingeh\204ngtes Laufwerk, unber\201hrt",
+                "enth\204lt die Dateien dieses Programms, ihre einzige Kopie", "konnte nicht gel\224scht werden"},
+        .advice = {failed.subspan(9, 2), folderInUseAdvice, deniedAdvice, linkAdvice, shipFolderAdvice,
+                   failed.subspan(9, 2)},
+        .end = failed.last(1),
+    },
     .invalidKeyScreen = invalidKey,
     .payloadMissingScreen = payloadMissing,
+    .notInstalledScreen = notInstalled,
     .commandTexts = {
         .filesCopied = "{} Datei(en) kopiert\n",
         .notRecognized = "Der Befehl \"{}\" ist entweder falsch geschrieben oder\nkonnte nicht gefunden werden.\n",
@@ -100,6 +151,7 @@ const Edition germanEdition{
         .couldNotFind = "{} konnte nicht gefunden werden.\n",
         .cannotCreateFolder = "Verzeichnis kann nicht erstellt werden - {}: {}\n",
         .cannotCopyFile = "Fehler beim Erstellen der Datei - {}: {}\n",
+        .cannotReadFile = "Quelldatei kann nicht gelesen werden - {}: {}\n",
         .fileInTheWay = "Kopieren nach {} nicht m\224glich: eine Datei dieses Namens ist im Weg\n",
         .skipped = "{} \201bersprungen: {}\n",
         .cannotRemove = "{} - {}\n",
@@ -127,10 +179,10 @@ const Edition germanEdition{
              "Installiert, startet und deinstalliert Tembrelo. Starten Sie es in dem Ordner,\n"
              "in dem der Ordner Tembrelo und dosboxportable.exe liegen; es zeigt ein Men\201\n"
              "und nimmt eine Taste:\n"
-             "  1, Eingabe   Tembrelo starten; beim ersten Mal den Ordner Tembrelo nach\n"
-             "               C:\\Tembrelo kopieren\n"
-             "  2            deinstallieren: C:\\Tembrelo l\224schen, mit den Spielst\204nden\n"
-             "  3, Esc       beenden\n"
+             "  1, Eingabe, Strg+J  Tembrelo starten; beim ersten Mal den Ordner Tembrelo\n"
+             "                      nach C:\\Tembrelo kopieren\n"
+             "  2, R\201cktaste        deinstallieren: C:\\Tembrelo l\224schen, mit den Spielst\204nden\n"
+             "  3, Esc              beenden\n"
              "\n"
              "Laufwerk C ist das von Wine: {}\n",
     .noDriveC = "Es gibt kein Laufwerk C, da Wine so nicht startet: \"{}\"\n",

@@ -37,9 +37,6 @@ struct Shell {
     DriveCPaths drive;
     FileId ship{};  // the folder the program runs from: no delete goes into it
 
-    bool hostPath(std::string_view dosPath, std::string& host, std::string& report) {
-        return drive.hostPath(dosPath, host, report);
-    }
     bool place(std::string_view dosPath, Place& place, std::string& report, bool make = false) {
         return drive.place(dosPath, place, report, make);
     }

@@ -42,6 +42,12 @@ public:
 private:
     friend class tembrel::TreeWalk;  // calls enter, file and leave
     void fail(std::string_view message) { walk_.report(fillIn(message, {walk_.shown(), errorText(errno)})); }
+    // The payload's side failed, as errno says: a file or folder gone since
+    // the listing is not found, in xcopy's words; one there is unreadable.
+    void cannotRead() {
+        if (errno == ENOENT) return walk_.report(fillIn(texts_.fileNotFound, {walk_.shown()}));
+        fail(texts_.cannotReadFile);
+    }
     void skip(std::string_view why) { walk_.report(fillIn(texts_.skipped, {walk_.shown(), why}), false); }
 
     // Makes the subfolder in the destination, with the source folder's
@@ -49,7 +55,7 @@ private:
     bool enter(const std::string& name) {
         FolderChain& src = walk_.chain();
         if (!src.enter(name)) {
-            fail(texts_.cannotCopyFile);
+            cannotRead();
             return false;
         }
         // Never the destination into itself, and no folder twice: a folder
@@ -90,16 +96,27 @@ private:
     void copyFile(const std::string& name) {
         Fd in(openat(walk_.chain().fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
         struct stat st;
-        if (!in || fstat(in.fd, &st) != 0) {
-            fail(texts_.cannotCopyFile);
-            return;
+        // What took the name since the listing is met as what it is now: a
+        // link is skipped, never followed; a folder is not this file's copy.
+        if (!in && errno == ELOOP) return skip(texts_.linkNotFollowed);
+        if (!in || fstat(in.fd, &st) != 0) return cannotRead();
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return cannotRead();
         }
-        if (!S_ISREG(st.st_mode)) return;  // replaced since the listing
+        if (!S_ISREG(st.st_mode)) return skip(texts_.notAFileOrFolder);
         // Never write through a link that sits in the destination.
         Fd out(openat(dst_.fd(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!out || !copyContents(in.fd, out.fd, st)) {
-            fail(texts_.cannotCopyFile);
-            return;
+        if (!out) return fail(texts_.cannotCopyFile);
+        if (!copyContents(in.fd, out.fd, st)) {
+            // The kernel's copy does not say which side failed: the source
+            // did where it cannot be read at the point the copy reached.
+            const int cause = errno;
+            struct stat done;
+            char byte;
+            if (fstat(out.fd, &done) == 0 && pread(in.fd, &byte, 1, done.st_size) < 0) return cannotRead();
+            errno = cause;
+            return fail(texts_.cannotCopyFile);
         }
         // Keep the times. The mode is the payload's within the umask, with
         // the owner's write permission (xcopy drops the read-only mark) and

@@ -26,7 +26,8 @@ bool removeEntry(int folderFd, const std::string& name, int flags) {
 }
 
 // Names what a delete leaves, and why.
-void left(CommandOutput& output, const CommandTexts& texts, std::string_view shown, std::string_view why) {
+void left(CommandOutput& output, const CommandTexts& texts, std::string_view shown, std::string_view why, Why kind) {
+    Host::noteStayed(shown, kind);
     output.err += fillIn(texts.cannotRemove, {shown, why});
     output.lineDone();
 }
@@ -43,8 +44,12 @@ public:
     bool run() { return walk_.run(*this); }
     // How many entries other than folders it found, deleted or not.
     int found() const { return found_; }
-    // Names the folder walked, as left.
-    void report(std::string_view why) { walk_.report(fillIn(texts_.cannotRemove, {walk_.shown(), why})); }
+    // Names the entry at hand, as left.
+    void report(std::string_view why, Why kind) {
+        Host::noteStayed(walk_.shown(), kind);
+        walk_.report(fillIn(texts_.cannotRemove, {walk_.shown(), why}));
+    }
+    void report(int error) { report(errorText(error), whyOfErrno(error)); }
 
 private:
     friend class tembrel::TreeWalk;  // calls enter, file and leave
@@ -55,24 +60,24 @@ private:
         const dev_t device = chain.device();
         if (!chain.enter(name) &&
             (errno != EACCES || fchmodat(chain.fd(), name.c_str(), 0700, 0) != 0 || !chain.enter(name))) {
-            report(errorText(errno));
+            report(errno);
             return false;
         }
         const bool mount = isMountPoint(chain.fd(), device);
         if (!mount && chain.id() != ship_) return true;
         chain.leave();
-        report(mount ? texts_.mountLeftAlone : texts_.shipFolderLeftAlone);
+        report(mount ? texts_.mountLeftAlone : texts_.shipFolderLeftAlone, mount ? Why::Link : Why::ShipFolder);
         return false;
     }
 
     void file(const Entry& entry) {
         ++found_;
-        if (!removeEntry(walk_.chain().fd(), entry.name, 0)) report(errorText(errno));
+        if (!removeEntry(walk_.chain().fd(), entry.name, 0)) report(errno);
     }
 
     // A folder that keeps something is left; its failure is named already.
     void leave(const std::string& name, bool whole) {
-        if (whole && removeFolders_ && !removeEntry(walk_.chain().fd(), name, AT_REMOVEDIR)) report(errorText(errno));
+        if (whole && removeFolders_ && !removeEntry(walk_.chain().fd(), name, AT_REMOVEDIR)) report(errno);
     }
 
     TreeWalk walk_;
@@ -100,12 +105,17 @@ int openGivenFolder(const Place& place, std::string_view& why, const Shell& shel
     return -1;
 }
 
+// Why openGivenFolder left a folder alone.
+Why leftAlone(std::string_view why, const Shell& shell) {
+    return why == shell.texts->mountLeftAlone ? Why::Link : Why::ShipFolder;
+}
+
 // A folder that is not there holds nothing to delete; one that is there but
 // cannot be looked into is reported, with why (errno's).
 Deleted notOpened(const std::string& shown, const Shell& shell, CommandOutput& output) {
     const int cause = errno;
     if (cause == ENOENT || cause == ENOTDIR) return Deleted::NoneFound;
-    left(output, *shell.texts, shown, errorText(cause));
+    left(output, *shell.texts, shown, errorText(cause), whyOfErrno(cause));
     return Deleted::NotAll;
 }
 
@@ -122,7 +132,7 @@ Deleted deleteFiles(std::string_view folderPath, Shell& shell, CommandOutput& ou
     const int fd = openGivenFolder(place, why, shell);
     if (fd < 0 && why.empty()) return notOpened(arg, shell, output);
     if (fd < 0) {
-        left(output, *shell.texts, arg, why);
+        left(output, *shell.texts, arg, why, leftAlone(why, shell));
         return Deleted::NotAll;
     }
     FolderChain chain(fd);
@@ -155,7 +165,8 @@ bool removeTree(std::string_view folderPath, Shell& shell, CommandOutput& output
     std::string_view why;
     const int fd = openGivenFolder(place, why, shell);
     if (fd < 0) {
-        left(output, texts, arg, why.empty() ? errorText(errno) : std::string(why));
+        left(output, texts, arg, why.empty() ? errorText(errno) : std::string(why),
+             why.empty() ? whyOfErrno(errno) : leftAlone(why, shell));
         return false;
     }
     FolderChain chain(fd);
@@ -163,7 +174,7 @@ bool removeTree(std::string_view folderPath, Shell& shell, CommandOutput& output
     // The folder itself goes last, named as given.
     if (!deleter.run()) return false;
     if (unlinkat(place.folder, place.name.c_str(), AT_REMOVEDIR) == 0) return true;
-    deleter.report(errorText(errno));
+    deleter.report(errno);
     return false;
 }
 

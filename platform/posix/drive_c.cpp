@@ -3,7 +3,6 @@
 
 #include "platform/posix/drive_c.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,52 +98,10 @@ HostPath mapDosPath(std::string_view dosPath, std::string_view driveC) {
     return host;
 }
 
-std::string resolvePath(const HostPath& host) {
-    const std::string& path = host.path;
-    std::string resolved = path.substr(0, host.fixed);
-    std::size_t pos = host.fixed;
-    while (pos < path.size()) {
-        if (path[pos] == '/') {
-            resolved += '/';
-            ++pos;
-            continue;
-        }
-        const std::size_t end = std::min(path.find('/', pos), path.size());
-        const std::string component = path.substr(pos, end - pos);
-        const std::string exact = resolved + component;
-        struct stat st;
-        if (component == "." || component == ".." || lstat(exact.c_str(), &st) == 0) {
-            resolved = exact;
-        } else {
-            // Look for the same name in another letter case.
-            std::string found;
-            if (DIR* dir = opendir(resolved.empty() ? "." : resolved.c_str())) {
-                while (dirent* e = readdir(dir)) {
-                    if (equalsIgnoringCase(e->d_name, component)) {
-                        found = e->d_name;
-                        break;
-                    }
-                }
-                closedir(dir);
-            }
-            if (found.empty()) return exact + path.substr(end);  // nothing further can match
-            resolved += found;
-        }
-        pos = end;
-    }
-    return resolved;
-}
-
 bool DriveCPaths::refused(std::string& report) {
     if (!refusalShown) report += driveC.refusal;
     refusalShown = true;
     return false;
-}
-
-bool DriveCPaths::hostPath(std::string_view dosPath, std::string& host, std::string& report) {
-    if (onDriveC(dosPath) && driveC.folder.empty()) return refused(report);
-    host = resolvePath(mapDosPath(dosPath, driveC.folder));
-    return true;
 }
 
 // The user database is read from its file: the programs are linked

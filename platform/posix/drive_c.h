@@ -44,8 +44,8 @@ bool onDriveC(std::string_view dosPath);
 // name as the disk spells it ("." for a root). Below drive C the folder is
 // reached from drive C's descriptor, held open, one name at a time and never
 // through a link, and what is done there is done through that folder: a name
-// swapped for a link meanwhile is not followed. Elsewhere it is found by its
-// path, links and all.
+// swapped for a link meanwhile is not followed. Elsewhere it is reached from
+// the working folder, links and all.
 struct Place {
     int folder = -1;        // -1 (`error` saying why) when a folder on the way is missing
     std::string name;
@@ -79,14 +79,10 @@ struct DriveCPaths {
     DriveC driveC;
     bool refusalShown = false;
 
-    // A DOS path as a host path, each component matched ignoring case. False
-    // for a path on a drive C that could not be placed: the reason goes to
-    // `report`, the first time only.
-    bool hostPath(std::string_view dosPath, std::string& host, std::string& report);
-
-    // Where a DOS path leads (see Place). With `make`, the folders on the
-    // way and the last one are made where missing. False, as for hostPath,
-    // for a path on a drive C that could not be placed.
+    // Where a DOS path leads (see Place), each name matched ignoring case.
+    // With `make`, the folders on the way and the last one are made where
+    // missing. False for a path on a drive C that could not be placed: the
+    // reason goes to `report`, the first time only.
     bool place(std::string_view dosPath, Place& place, std::string& report, bool make = false);
 
 private:
@@ -95,10 +91,6 @@ private:
     // first where missing (`at` tells what could not be made).
     int driveFd(bool make, Place& at);
 };
-
-// Resolves a mapped path against the disk: each component not present under
-// its exact name takes the name of an entry that differs only in case.
-std::string resolvePath(const HostPath& path);
 
 // `path` taken from the folder `base` (an absolute path) by name, as a shell's
 // cd does: "." and ".." are worked out in the text, never through a link.

@@ -1,5 +1,5 @@
-// DOS paths reached by descriptor: below drive C from its folder held open, one
-// name at a time and never through a link; elsewhere by their host path.
+// DOS paths reached by descriptor, one name at a time: below drive C from its
+// folder held open and never through a link; elsewhere from the working folder.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,51 +79,51 @@ int DriveCPaths::driveFd(bool make, Place& at) {
     return driveC.fd;
 }
 
+// Both kinds of path are walked one name at a time from an open folder, each
+// name matched ignoring case; below drive C links are never followed and
+// nothing leads above it, elsewhere links are followed and ".." at the start
+// leads up from the working folder.
 bool DriveCPaths::place(std::string_view dosPath, Place& at, std::string& report, bool make) {
-    if (!onDriveC(dosPath)) {
-        std::string host;
-        hostPath(dosPath, host, report);
-        if (make && !makeFolders(host, at)) return true;
-        const auto [folder, name] = splitLast(host);
-        at.folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        at.error = errno;
-        at.name = name.empty() ? "." : name;
-        at.path = host;
-        return true;
+    int top = AT_FDCWD;
+    at.onDriveC = onDriveC(dosPath);
+    if (at.onDriveC) {
+        if (driveC.folder.empty()) return refused(report);
+        at.path = driveC.folder;
+        top = driveFd(make, at);
+        if (driveC.folder.empty()) return refused(report);
+        if (top < 0) return true;
+        at.path = driveC.folder;  // where drive C was found to lead
     }
-    if (driveC.folder.empty()) return refused(report);
-    at.onDriveC = true;
-    at.path = driveC.folder;
-    const int top = driveFd(make, at);
-    if (driveC.folder.empty()) return refused(report);
-    if (top < 0) return true;
-    at.path = driveC.folder;  // where drive C was found to lead
-    // The names below drive C, with "." and ".." worked out in the text:
-    // nothing leads above drive C.
+    // The names, with "." and ".." worked out in the text.
     std::vector<std::string> names;
     const std::string text = mapDosPath(dosPath, "").path;
+    const bool absolute = !at.onDriveC && text.rfind('/', 0) == 0;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t end = std::min(text.find('/', pos), text.size());
         const std::string part = text.substr(pos, end - pos);
         pos = end + 1;
-        if (part == "..") {
-            if (!names.empty()) names.pop_back();
-        } else if (!part.empty() && part != ".") {
+        if (part == ".." && !names.empty() && names.back() != "..") {
+            names.pop_back();
+        } else if (part == ".." ? !at.onDriveC && !absolute : !part.empty() && part != ".") {
             names.push_back(part);
         }
     }
-    at.folder = openat(top, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    at.name.assign(1, '.');  // drive C itself, until a name follows
+    const int follow = at.onDriveC ? O_NOFOLLOW : 0;
+    at.folder = openat(top, absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    at.name.assign(1, '.');  // the folder itself, until a name follows
+    if (absolute) at.path.assign(names.empty() ? 1 : 0, '/');
     if (at.folder < 0) giveUp(at);
-    for (std::size_t i = 0; i < names.size() && at.folder >= 0; ++i) {
-        const std::string name = spelled(at.folder, names[i]);
-        at.path += '/';
-        at.path += name;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        // Past a missing folder the names are only recorded, to be shown.
+        const std::string name = at.folder >= 0 && names[i] != ".." ? spelled(at.folder, names[i]) : names[i];
+        if (absolute || !at.path.empty()) at.path.push_back('/');
+        at.path.append(name);
+        if (at.folder < 0) continue;
         if (make && mkdirat(at.folder, name.c_str(), 0777) != 0 && errno != EEXIST) {
             giveUp(at);
         } else if (i + 1 == names.size()) {
             at.name = name;
-        } else if (const int next = openat(at.folder, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        } else if (const int next = openat(at.folder, name.c_str(), O_PATH | O_DIRECTORY | follow | O_CLOEXEC);
                    next < 0) {
             giveUp(at);
         } else {
@@ -131,6 +131,7 @@ bool DriveCPaths::place(std::string_view dosPath, Place& at, std::string& report
             at.folder = next;
         }
     }
+    if (at.path.empty()) at.path.assign(1, '.');
     return true;
 }
 

@@ -122,23 +122,12 @@ bool PosixHost::removeLink(std::string_view path) {
 // Folders change by name, as on Windows: ".." leads back to the folder a
 // link was entered from, not to the parent of where the link points.
 bool PosixHost::changeDirectory(std::string_view path) {
-    if (onDriveC(path)) {
-        Place at;
-        if (!place(path, at)) return false;
-        Fd folder(at.open(O_PATH | O_DIRECTORY));
-        if (!folder || fchdir(folder.fd) != 0) return false;
-        if (!folder_.empty()) folder_ = joinByName("/", at.path);
-        return true;
-    }
-    std::string host, report;
-    if (!shell_.hostPath(path, host, report)) {
-        say(report, {}, true);
-        return false;
-    }
-    if (folder_.empty()) return chdir(host.c_str()) == 0;
-    const std::string target = joinByName(folder_, host);
-    if (chdir(target.c_str()) != 0) return false;
-    folder_ = target;
+    Place at;
+    const bool byName = !onDriveC(path) && !folder_.empty();
+    if (!place(byName ? joinByName(folder_, mapDosPath(path, "").path) : std::string(path), at)) return false;
+    Fd folder(at.open(O_PATH | O_DIRECTORY));
+    if (!folder || fchdir(folder.fd) != 0) return false;
+    if (!folder_.empty()) folder_ = joinByName(folder_, at.path);
     return true;
 }
 

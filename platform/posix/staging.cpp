@@ -83,7 +83,7 @@ unsigned long PosixHost::runId() { return static_cast<unsigned long>(getpid()); 
 bool PosixHost::holdStaging(const Place& at, int fd) {
     if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFolder(at, fd)) {
-        if (errno == EWOULDBLOCK) errno = EBUSY;
+        errno = EBUSY;  // another run holds it, or it went or changed meanwhile
         close(fd);
         return false;
     }
@@ -110,6 +110,13 @@ Outcome PosixHost::makeStaging(std::string_view path, std::string_view dest) {
         errno = fresh.error;
     }
     if (made != nullptr && holdStaging(*made, made->open(O_RDONLY | O_DIRECTORY | O_NOFOLLOW))) return Outcome::Done;
+    // Another launcher's sweep of stopped copies took the folder between
+    // its making and its lock: it is that sweep's now, and the next name is
+    // tried.
+    if (made != nullptr && (errno == EBUSY || errno == ENOENT)) {
+        releaseStops();
+        return Outcome::Taken;
+    }
     const int cause = errno;
     if (made != nullptr) unlinkat(made->folder, made->name.c_str(), AT_REMOVEDIR);
     say(texts().filesCopied, "0", false);
@@ -142,8 +149,10 @@ Outcome PosixHost::moveAside(std::string_view path, std::string_view aside) {
     } else if (folder) {
         moved = renameAlone(from, to);
     }
-    if (moved == Outcome::Failed)
+    if (moved == Outcome::Failed) {
+        noteStayed(path, errno == EBUSY ? Why::FolderInUse : whyOfErrno(errno));
         say(fillIn(texts().cannotRemove, {"{}", errorText(errno)}), shownName(path, utf8()), true);
+    }
     if (moved != Outcome::Done) return moved;
     if (asideFd_ >= 0) close(asideFd_);
     asideFd_ = folder.fd;

@@ -17,6 +17,8 @@
 
 namespace tembrel {
 
+void (*beforeEntry)(int, const std::string&) = nullptr;
+
 Fd::~Fd() {
     if (fd >= 0) close(fd);
 }

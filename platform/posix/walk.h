@@ -113,6 +113,11 @@ private:
 
 struct CommandOutput;
 
+// For tests alone; the programs never set it. Called with the folder at hand
+// and the name of each entry between the folder's listing and the walk's act
+// on that entry, so that a test can change the tree at that very moment.
+extern void (*beforeEntry)(int folderFd, const std::string& name);
+
 // A walk down the tree of a chain's folder with an explicit stack, one frame
 // a folder: each entry in the order of its folder's listing, a subfolder's
 // whole tree before the next entry. It keeps the path of the entry at hand
@@ -138,6 +143,7 @@ public:
         while (!frames_.empty()) {
             if (frames_.back().next < frames_.back().entries.size()) {
                 const Entry entry = next();
+                if (beforeEntry != nullptr) beforeEntry(chain_.fd(), entry.name);
                 if (entry.kind != Entry::Folder) {
                     visitor.file(entry);
                 } else if (visitor.enter(entry.name)) {

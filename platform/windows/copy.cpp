@@ -35,11 +35,15 @@ DWORD createFolder(const std::wstring& path) {
 }
 
 // Copies the open file's data into the new file, then its time last
-// written and the attributes kept. Returns 0 or the error.
-DWORD copyData(HANDLE from, HANDLE to, std::vector<char>& buffer) {
+// written and the attributes kept. Returns 0 or the error; `reading` when
+// the file copied could not be read.
+DWORD copyData(HANDLE from, HANDLE to, std::vector<char>& buffer, bool& reading) {
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return GetLastError();
+        if (const DWORD error = readFrom(from, buffer.data(), static_cast<DWORD>(buffer.size()), read)) {
+            reading = true;
+            return error;
+        }
         if (read == 0) return 0;
         for (DWORD done = 0; done < read;) {
             DWORD written = 0;
@@ -88,7 +92,15 @@ private:
     }
 
     void cannotCopy(const std::wstring& shown, DWORD error) {
-        fail(textOf(texts_.cannotCopyFile, {shownStart_ + shown, reason(error)}));
+        fail(textOf(texts_.cannotCopyFile, {shownStart_ + shown, reason(error, shownStart_ + shown)}));
+    }
+
+    // The file copied failed, not its copy: one gone since the listing is
+    // not found, in xcopy's words.
+    void cannotRead(const std::wstring& shown, DWORD error) {
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return fail(textOf(texts_.fileNotFound, {shownStart_ + shown}));
+        fail(textOf(texts_.cannotReadFile, {shownStart_ + shown, reason(error, shownStart_ + shown)}));
     }
 
     // The destination and the folders above it. Something else of that name
@@ -167,16 +179,17 @@ private:
         // end, a pipe or socket waits for a writer.
         if (met.handle && GetFileType(met.handle.get()) != FILE_TYPE_DISK)
             return skipped(shown, reason(ERROR_NOT_SUPPORTED));
-        if (met.error != 0) return cannotCopy(shown, met.error);
+        if (met.error != 0) return cannotRead(shown, met.error);
         if (met.link) return skipped(shown, textOf(texts_.linkNotFollowed));
         std::wstring toReal = folder.besideReal + L"\\" + met.listed.name;
         Handle to;
+        bool reading = false;
         DWORD error = makeFile(folder.beside.get(), met.listed.name, to, toReal);
-        if (error == 0) error = copyData(met.handle.get(), to.get(), buffer_);
+        if (error == 0) error = copyData(met.handle.get(), to.get(), buffer_, reading);
         if (error == 0) error = setAttributes(to.get(), copiedAttributes(met.described.entry.attributes), &met.described.written);
         if (error != 0) {
             if (to) markDeleted(to.get());  // no half a file
-            return cannotCopy(shown, error);
+            return reading ? cannotRead(shown, error) : cannotCopy(shown, error);
         }
         ++copied_;
         show_(shownStart_ + shown + L"\n", false);
@@ -205,7 +218,7 @@ private:
         DWORD error = createIn(in, name, false, out);
         if (error != ERROR_FILE_EXISTS) return error;
         Handle old;
-        error = openIn(in, name, Access::Remove, old);
+        error = openIn(in, name, Access::Delete, old);
         Described described;
         if (error == 0) error = describe(old.get(), described);
         if (error != 0) return error;

@@ -32,6 +32,7 @@ public:
     // folders and the top folder too. False when something is left.
     bool run() {
         errors.clear();
+        stayed.clear();
         passing = false;
         found = 0;
         ok_ = true;
@@ -39,7 +40,7 @@ public:
         // place since it was looked at is never entered.
         Folder top;
         if (DWORD error = 0; !openTop(root_, Access::Remove, top.handle, top.real, error)) {
-            failed(top, {}, error != 0 ? reason(error) : textOf(texts_.linkNotFollowed), error);
+            failed(top, {}, error != 0 ? reason(error) : textOf(texts_.linkNotFollowed), error, error == 0);
             return false;
         }
         walkTree(std::move(top), Access::Remove, *this, &hoisted_);
@@ -47,15 +48,17 @@ public:
     }
 
     std::vector<std::wstring> errors;  // this walk's messages
+    std::vector<std::pair<std::wstring, Why>> stayed;  // and what each names, with why
     bool passing = false;              // some of them may pass by themselves
     std::size_t found = 0;             // files met, removed or not
 
 private:
     // Something at `at` (below the top) stays, and so does the folder.
-    void failed(Folder& folder, const std::wstring& at, const std::wstring& why, DWORD error) {
+    void failed(Folder& folder, const std::wstring& at, const std::wstring& why, DWORD error, bool link = false) {
         folder.left = true;
         ok_ = false;
         errors.push_back(textOf(texts_.cannotRemove, {at.empty() ? top_ : top_ + L"\\" + at, why}));
+        stayed.emplace_back(at.empty() ? top_ : top_ + L"\\" + at, link ? Why::Link : whyOf(error));
         if (isInUseError(error)) passing = true;
     }
 
@@ -74,13 +77,14 @@ private:
         if (!met.listed.isFolder()) ++found;
         // Gone since the listing: nothing to delete.
         if (met.error == ERROR_FILE_NOT_FOUND) return;
-        if (met.error != 0) return failed(folder, at, reason(met.error), met.error);
+        if (met.error != 0) return failed(folder, at, reason(met.error, top_ + L"\\" + at), met.error);
         if (met.link) {
             // del leaves folders alone, so a folder link too.
             if (!folders_ && (met.listed.isFolder() || met.described.entry.isFolder())) return;
-            if (const DWORD error = removeLink(met.handle.get())) failed(folder, at, linkReason(error, texts_), error);
+            if (const DWORD error = removeLink(met.handle.get()))
+                failed(folder, at, linkReason(error, texts_), error, true);
         } else if (const DWORD error = removeOpen(met.handle.get(), met.described)) {
-            failed(folder, at, reason(error), error);
+            failed(folder, at, reason(error, top_ + L"\\" + at), error);
         }
     }
 
@@ -127,6 +131,7 @@ Deleted deleteFiles(const std::wstring& root, const CommandTexts& texts, const S
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Deleted::NoneFound;
         show(textOf(texts.cannotRemove, {shownPath(root), reason(error)}), true);
+        Host::noteStayed(shownPath(root), whyOf(error));
         return Deleted::NotAll;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -135,11 +140,13 @@ Deleted deleteFiles(const std::wstring& root, const CommandTexts& texts, const S
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         show(textOf(texts.skipped, {shownPath(root), textOf(texts.linkNotFollowed)}), true);
+        Host::noteStayed(shownPath(root), Why::Link);
         return Deleted::NotAll;
     }
     Remover remover(root, false, texts);
     const bool done = remover.run();
     for (const std::wstring& line : remover.errors) show(line, true);
+    for (const auto& [path, why] : remover.stayed) Host::noteStayed(path, why);
     if (!done) return Deleted::NotAll;
     return remover.found == 0 ? Deleted::NoneFound : Deleted::All;
 }
@@ -160,6 +167,7 @@ bool removeTree(const std::wstring& root, const CommandTexts& texts, const ShowL
         if (error == 0) error = removeLink(link.get());
         link.reset();
         if (error != 0) show(textOf(texts.cannotRemove, {shownPath(root), linkReason(error, texts)}), true);
+        if (error != 0) Host::noteStayed(shownPath(root), Why::Link);
         return error == 0;
     }
     // A file that something (an antivirus, an indexer) still holds open with
@@ -173,8 +181,10 @@ bool removeTree(const std::wstring& root, const CommandTexts& texts, const ShowL
         done = remover.run();
     }
     for (const std::wstring& line : remover.errors) show(line, true);
+    for (const auto& [path, why] : remover.stayed) Host::noteStayed(path, why);
     if (done && !goneWithin(root, start, 2000)) {
         show(textOf(texts.cannotRemove, {shownPath(root), reason(ERROR_DELETE_PENDING)}), true);
+        Host::noteStayed(shownPath(root), Why::InUse);
         return false;
     }
     return done;

@@ -19,6 +19,12 @@ bool isInUseError(DWORD error) {
            error == ERROR_DIR_NOT_EMPTY || error == ERROR_DELETE_PENDING;
 }
 
+Why whyOf(DWORD error) {
+    if (error == ERROR_ACCESS_DENIED) return Why::Denied;
+    if (error == ERROR_NOT_SUPPORTED) return Why::Link;
+    return isInUseError(error) ? Why::InUse : Why::Other;
+}
+
 std::wstring decimal(unsigned long number) {
     std::wstring digits;
     do {
@@ -28,20 +34,56 @@ std::wstring decimal(unsigned long number) {
     return digits;
 }
 
+namespace {
+
+bool digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// The system's text with its inserts and escapes as FormatMessage leaves
+// them (FORMAT_MESSAGE_IGNORE_INSERTS): "%1" takes `name` where one is given,
+// every other insert goes, a "0x" before it too, so that no "%2" or "0x%1"
+// is ever shown; "%%" is "%", "%0" ends the text, the others ("%n", "%r",
+// "%t", line ends) are spaces, and spaces never come doubled.
+std::wstring filled(std::wstring_view text, std::wstring_view name) {
+    std::wstring out;
+    const auto space = [&out] {
+        if (!out.empty() && out.back() != L' ') out += L' ';
+    };
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const wchar_t c = text[at];
+        if (c == L'\r' || c == L'\n' || c == L' ') {
+            space();
+        } else if (c != L'%' || at + 1 == text.size()) {
+            out += c;
+        } else if (const wchar_t next = text[++at]; digit(next) && next != L'0') {
+            const std::size_t first = at;
+            while (at + 1 < text.size() && digit(text[at + 1])) ++at;
+            if (at + 1 < text.size() && text[at + 1] == L'!') at = std::min(text.find(L'!', at + 2), text.size() - 1);
+            if (out.ends_with(L"0x")) out.resize(out.size() - 2);
+            if (at == first && next == L'1' && !name.empty()) out += name;
+        } else if (next == L'0') {
+            break;
+        } else if (next == L'%') {
+            out += L'%';
+        } else {
+            space();
+        }
+    }
+    for (std::size_t at; (at = out.find(L"  ")) != std::wstring::npos;) out.erase(at, 1);
+    while (!out.empty() && out.back() == L' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
 std::wstring reason(DWORD error, std::wstring_view name) {
-    // The inserts are left as "%1" (FORMAT_MESSAGE_IGNORE_INSERTS) and the
-    // first filled in here: a text such as 193's "%1 is not a valid Win32
-    // application." names the file, and no insert can read past what is given.
+    // The inserts are left in (FORMAT_MESSAGE_IGNORE_INSERTS) and filled in
+    // here: a text such as 193's "%1 is not a valid Win32 application."
+    // names the file, and no insert can read past what is given.
     wchar_t buffer[512];
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
-                             512, nullptr);
-    while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
-    if (n == 0) return L"error " + decimal(error);
-    std::wstring text(buffer, n);
-    std::replace(text.begin(), text.end(), L'\r', L' ');
-    std::replace(text.begin(), text.end(), L'\n', L' ');
-    if (const std::size_t at = text.find(L"%1"); at != std::wstring::npos && !name.empty()) text.replace(at, 2, name);
-    return text;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                   buffer, 512, nullptr);
+    std::wstring text = filled(std::wstring_view(buffer, n), name);
+    return text.empty() ? L"error " + decimal(error) : text;
 }
 
 }  // namespace tembrel

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace tembrel {
 
 // An edition's text (OEM bytes) in UTF-16, each "{}" filled in with the next
@@ -18,8 +20,8 @@ std::wstring textOf(std::string_view oem, std::initializer_list<std::wstring_vie
 std::wstring decimal(unsigned long number);
 
 // The system's own words for an error code, in the system's language, on one
-// line, its "%1" filled in with `name` where given; "error N" where it has
-// none.
+// line, its "%1" filled in with `name` where given and every other insert
+// left out; "error N" where it has none.
 std::wstring reason(DWORD error, std::wstring_view name = {});
 
 // True for an error that a file in use or an on-access scanner causes, and
@@ -27,5 +29,9 @@ std::wstring reason(DWORD error, std::wstring_view name = {});
 // violations, access denied, a folder that still holds a file being
 // deleted, a delete pending.
 bool isInUseError(DWORD error);
+
+// Why an error leaves a file: access denied, in use, a link that cannot be
+// removed, or else.
+Why whyOf(DWORD error);
 
 }  // namespace tembrel

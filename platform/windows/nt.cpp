@@ -1,11 +1,13 @@
-// Files by handle through ntdll's NtCreateFile,
+// Files by handle through ntdll's NtCreateFile, NtReadFile,
 // NtQueryDirectoryFile and NtQuery/SetInformationFile, found with
 // GetProcAddress so that the programs import nothing new. Each is in every
 // NT since NT 4, with the structures and classes used here (learn.microsoft
 // .com/en-us/windows-hardware/drivers/ddi/ntifs/nf-ntifs-ntcreatefile,
+// .../ntifs/nf-ntifs-ntreadfile,
 // .../ntifs/nf-ntifs-ntqueryinformationfile, .../ntifs/
 // nf-ntifs-ntsetinformationfile, .../ntifs/nf-ntifs-ntquerydirectoryfile,
-// .../wdm/ns-wdm-_object_attributes).
+// .../wdm/ns-wdm-_object_attributes). They are reached through one table
+// (ntCalls, nt.h), which windows_tests.exe may replace.
 
 #include "platform/windows/nt.h"
 
@@ -17,62 +19,39 @@ namespace tembrel {
 
 namespace {
 
-struct CountedName {  // UNICODE_STRING
-    USHORT length, maximumLength;
-    const wchar_t* buffer;
-};
-struct ObjectAttributes {  // OBJECT_ATTRIBUTES
-    ULONG length;
-    HANDLE rootDirectory;
-    CountedName* objectName;
-    ULONG attributes;
-    void* securityDescriptor;
-    void* securityQualityOfService;
-};
-struct IoStatus {  // IO_STATUS_BLOCK
-    union {
-        LONG status;
-        void* pointer;
-    };
-    ULONG_PTR information;
-};
-
-using NtCreateFile = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, ObjectAttributes*, IoStatus*, LARGE_INTEGER*, ULONG, ULONG,
-                                   ULONG, ULONG, void*, ULONG);
-using NtQueryDirectoryFile = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IoStatus*, void*, ULONG, int, BOOLEAN,
-                                           CountedName*, BOOLEAN);
-using NtFileInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-using NtQueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 using RtlNtStatusToDosError = ULONG(WINAPI*)(LONG);
-
-struct Ntdll {
-    NtCreateFile create = nullptr;
-    NtQueryDirectoryFile list = nullptr;
-    NtFileInformation query = nullptr, set = nullptr;
-    NtQueryObject object = nullptr;
-    RtlNtStatusToDosError error = nullptr;
-    bool complete() const { return create && list && query && set && object && error; }
-};
+using RtlUpcaseUnicodeChar = wchar_t(WINAPI*)(wchar_t);
 
 template <typename Function>
 void find(HMODULE module, const char* name, Function& function) {
     function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+struct Ntdll {
+    NtCalls calls;
+    RtlNtStatusToDosError error = nullptr;
+    RtlUpcaseUnicodeChar upcase = nullptr;
+    bool complete() const {
+        return calls.create && calls.list && calls.query && calls.set && calls.object && calls.read && error;
+    }
+};
+
 const Ntdll& ntdll() {
-    static const Ntdll calls = [] {
+    static const Ntdll found = [] {
         Ntdll n;
         const HMODULE module = GetModuleHandleW(L"ntdll.dll");
         if (module == nullptr) return n;
-        find(module, "NtCreateFile", n.create);
-        find(module, "NtQueryDirectoryFile", n.list);
-        find(module, "NtQueryInformationFile", n.query);
-        find(module, "NtSetInformationFile", n.set);
-        find(module, "NtQueryObject", n.object);
+        find(module, "NtCreateFile", n.calls.create);
+        find(module, "NtQueryDirectoryFile", n.calls.list);
+        find(module, "NtQueryInformationFile", n.calls.query);
+        find(module, "NtSetInformationFile", n.calls.set);
+        find(module, "NtQueryObject", n.calls.object);
+        find(module, "NtReadFile", n.calls.read);
         find(module, "RtlNtStatusToDosError", n.error);
+        find(module, "RtlUpcaseUnicodeChar", n.upcase);
         return n;
     }();
-    return calls;
+    return found;
 }
 
 DWORD errorOf(LONG status) {
@@ -88,7 +67,10 @@ constexpr ULONG caseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE, as Win32 opens
 constexpr LONG nameCollision = static_cast<LONG>(0xC0000035);
 constexpr LONG noMoreFiles = static_cast<LONG>(0x80000006);
 constexpr LONG noSuchFile = static_cast<LONG>(0xC000000F);
+constexpr LONG endOfFile = static_cast<LONG>(0xC0000011);
 // Information classes.
+constexpr LONG invalidParameter = static_cast<LONG>(0xC000000D), invalidInfoClass = static_cast<LONG>(0xC0000003),
+               notImplemented = static_cast<LONG>(0xC0000002);
 constexpr int fullDirectoryInformation = 2, basicInformation = 4, standardInformation = 5, renameInformation = 10,
               dispositionInformation = 13, attributeTagInformation = 35, objectNameInformation = 1;
 
@@ -117,6 +99,8 @@ ACCESS_MASK accessFor(Access access) {
         return FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;  // FILE_LIST_DIRECTORY for a folder
     case Access::Remove:
         return FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
+    case Access::Delete:
+        return FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
     case Access::Write:
         break;
     }
@@ -124,13 +108,25 @@ ACCESS_MASK accessFor(Access access) {
            FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
 }
 
-ObjectAttributes relative(HANDLE folder, CountedName& counted, std::wstring_view name) {
+NtObject relative(HANDLE folder, NtName& counted, std::wstring_view name) {
     counted = {static_cast<USHORT>(name.size() * sizeof(wchar_t)), static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                name.data()};
-    return {sizeof(ObjectAttributes), folder, &counted, caseInsensitive, nullptr, nullptr};
+    return {sizeof(NtObject), folder, &counted, caseInsensitive, nullptr, nullptr};
 }
 
 }  // namespace
+
+NtCalls& ntCalls() {
+    static NtCalls calls = systemNtCalls();
+    return calls;
+}
+
+const NtCalls& systemNtCalls() { return ntdll().calls; }
+
+wchar_t upcase(wchar_t c) {
+    if (ntdll().upcase != nullptr) return ntdll().upcase(c);
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
 
 DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle& out) {
     if (!ntdll().complete()) return ERROR_PROC_NOT_FOUND;
@@ -151,11 +147,11 @@ DWORD openFolder(const std::wstring& longPath, Access access, bool asIs, Handle&
 // NtOpenFile. Others may read and write but not delete or rename the entry.
 DWORD createFileIn(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG disposition, ULONG options,
                    Handle& out) {
-    CountedName counted;
-    ObjectAttributes attributes = relative(folder, counted, name);
-    IoStatus io{};
+    NtName counted;
+    NtObject attributes = relative(folder, counted, name);
+    NtIo io{};
     HANDLE file = nullptr;
-    const LONG status = ntdll().create(&file, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+    const LONG status = ntCalls().create(&file, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, disposition, options | synchronousIo,
                                        nullptr, 0);
     if (status == nameCollision) return ERROR_FILE_EXISTS;
@@ -168,6 +164,10 @@ DWORD openIn(HANDLE folder, std::wstring_view name, Access access, Handle& out) 
     return createFileIn(folder, name, accessFor(access), fileOpen, openReparsePoint, out);
 }
 
+DWORD openContent(HANDLE folder, std::wstring_view name, Handle& out) {
+    return createFileIn(folder, name, accessFor(Access::Read), fileOpen, nonDirectoryFile, out);
+}
+
 DWORD createIn(HANDLE folder, std::wstring_view name, bool asFolder, Handle& out) {
     const ACCESS_MASK access = asFolder ? accessFor(Access::Write)
                                         : FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
@@ -175,20 +175,36 @@ DWORD createIn(HANDLE folder, std::wstring_view name, bool asFolder, Handle& out
                         out);
 }
 
+// Asks only what every file system answers: FAT, exFAT and CDFS refuse
+// FileAttributeTagInformation (STATUS_INVALID_PARAMETER), so the attributes
+// come from FileBasicInformation and the tag is asked for only where they
+// name a reparse point. One whose tag cannot be read counts as a link.
 DWORD describe(HANDLE file, Described& out) {
-    IoStatus io{};
-    AttributeTag tag{};
+    NtIo io{};
     StandardInformation standard{};
     BasicInformation basic{};
-    LONG status = ntdll().query(file, &io, &tag, sizeof tag, attributeTagInformation);
-    if (status >= 0) status = ntdll().query(file, &io, &standard, sizeof standard, standardInformation);
-    if (status >= 0) status = ntdll().query(file, &io, &basic, sizeof basic, basicInformation);
+    LONG status = ntCalls().query(file, &io, &basic, sizeof basic, basicInformation);
+    if (status >= 0) status = ntCalls().query(file, &io, &standard, sizeof standard, standardInformation);
     if (status < 0) return errorOf(status);
-    out.entry.attributes = tag.attributes;
-    out.entry.tag = (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? tag.tag : 0;
+    out.entry.attributes = basic.attributes;
+    out.entry.tag = 0;
+    if (basic.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        AttributeTag tag{};
+        status = ntCalls().query(file, &io, &tag, sizeof tag, attributeTagInformation);
+        if (status < 0 && status != invalidParameter && status != invalidInfoClass && status != notImplemented)
+            return errorOf(status);
+        if (status >= 0) out.entry.tag = tag.tag;
+    }
     out.links = standard.links;
     out.written = {basic.written.LowPart, static_cast<DWORD>(basic.written.HighPart)};
     return 0;
+}
+
+DWORD readFrom(HANDLE file, void* buffer, DWORD size, DWORD& read) {
+    NtIo io{};
+    const LONG status = ntCalls().read(file, nullptr, nullptr, nullptr, &io, buffer, size, nullptr, nullptr);
+    read = status >= 0 ? static_cast<DWORD>(io.information) : 0;
+    return status == endOfFile ? 0 : errorOf(status);
 }
 
 DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written) {
@@ -200,8 +216,8 @@ DWORD setAttributes(HANDLE file, DWORD attributes, const FILETIME* written) {
         basic.written.LowPart = written->dwLowDateTime;
         basic.written.HighPart = static_cast<LONG>(written->dwHighDateTime);
     }
-    IoStatus io{};
-    return errorOf(ntdll().set(file, &io, &basic, sizeof basic, basicInformation));
+    NtIo io{};
+    return errorOf(ntCalls().set(file, &io, &basic, sizeof basic, basicInformation));
 }
 
 DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name) {
@@ -217,15 +233,15 @@ DWORD moveInto(HANDLE file, HANDLE folder, std::wstring_view name) {
     Rename head{FALSE, folder, static_cast<ULONG>(name.size() * sizeof(wchar_t)), {}};
     std::memcpy(buffer.data(), &head, offsetof(Rename, name));
     std::memcpy(buffer.data() + offsetof(Rename, name), name.data(), name.size() * sizeof(wchar_t));
-    IoStatus io{};
-    const LONG status = ntdll().set(file, &io, buffer.data(), static_cast<ULONG>(buffer.size()), renameInformation);
+    NtIo io{};
+    const LONG status = ntCalls().set(file, &io, buffer.data(), static_cast<ULONG>(buffer.size()), renameInformation);
     return status == nameCollision ? ERROR_ALREADY_EXISTS : errorOf(status);
 }
 
 DWORD markDeleted(HANDLE file) {
     BOOLEAN deleted = TRUE;
-    IoStatus io{};
-    return errorOf(ntdll().set(file, &io, &deleted, sizeof deleted, dispositionInformation));
+    NtIo io{};
+    return errorOf(ntCalls().set(file, &io, &deleted, sizeof deleted, dispositionInformation));
 }
 
 DWORD removeOpen(HANDLE file, const Described& described) {
@@ -239,8 +255,8 @@ DWORD listOpen(HANDLE folder, std::vector<Entry>& entries) {
     entries.clear();
     std::vector<LONGLONG> buffer(8192);  // 64 KiB, aligned for the entries
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
-        IoStatus io{};
-        const LONG status = ntdll().list(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+        NtIo io{};
+        const LONG status = ntCalls().list(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
                                          static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
                                          fullDirectoryInformation, FALSE, nullptr, restart);
         if (status == noMoreFiles || (restart && status == noSuchFile)) break;
@@ -269,10 +285,10 @@ DWORD listOpen(HANDLE folder, std::vector<Entry>& entries) {
 std::wstring systemName(HANDLE file) {
     std::vector<LONGLONG> buffer(8200);  // a counted name and 32,767 characters
     ULONG size = 0;
-    if (ntdll().object(file, objectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
+    if (ntCalls().object(file, objectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)),
                        &size) < 0)
         return {};
-    CountedName name;
+    NtName name;
     std::memcpy(&name, buffer.data(), sizeof name);
     return std::wstring(name.buffer, name.length / sizeof(wchar_t));
 }

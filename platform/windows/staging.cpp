@@ -101,6 +101,13 @@ Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
             return Outcome::Done;
         }
         error = GetLastError();
+        // Another launcher's sweep of stopped copies took the folder between
+        // its making and its hold (it holds it, or has deleted it): that
+        // sweep's now, and the next name is tried.
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED) {
+            InterlockedExchange(&holding, 0);
+            return Outcome::Taken;
+        }
         RemoveDirectoryW(folder.c_str());
     }
     release();
@@ -116,14 +123,22 @@ void WindowsHost::letGo() {
 
 // Renamed through the handle held since the folder was made, so no other
 // run can claim it between the copy's end and the rename; the install folder
-// is not hidden. The handle goes after the rename, whatever its outcome.
+// is not hidden. Windows renames no folder while a file in it is open, and
+// an on-access scanner opens each file just written the moment it closes:
+// such refusals are tried again for about two seconds, as the deletes do.
+// The handle goes after the rename, whatever its outcome.
 Outcome WindowsHost::moveStaging(std::string_view path, std::string_view dest) {
     const std::wstring from = longPath(path), to = longPath(dest);
     SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::size_t cut = to.find_last_of(L'\\');
     Handle parent;
     DWORD error = openFolder(to.substr(0, cut + 1), Access::Read, false, parent);
-    if (error == 0) error = moveInto(held_, parent.get(), std::wstring_view(to).substr(cut + 1));
+    for (const DWORD start = GetTickCount(); error == 0;) {
+        error = moveInto(held_, parent.get(), std::wstring_view(to).substr(cut + 1));
+        if (error == 0 || !isInUseError(error) || GetTickCount() - start >= 2000) break;
+        error = 0;
+        Sleep(100);
+    }
     letGo();
     if (error == 0) return Outcome::Done;
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
@@ -159,6 +174,8 @@ Outcome WindowsHost::moveAside(std::string_view path, std::string_view aside) {
     }
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Outcome::Taken;
     console_.writeWide(textOf(texts_.cannotRemove, {shownPath(from), reason(error)}), true);
+    // A folder holding an open file is refused as access denied, too.
+    noteStayed(shownPath(from), isInUseError(error) ? Why::FolderInUse : whyOf(error));
     return Outcome::Failed;
 }
 

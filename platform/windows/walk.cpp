@@ -16,19 +16,40 @@ namespace {
 
 constexpr int hoistBelow = 24;  // levels below the top before a folder moves up, under Wine
 
-wchar_t upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
 bool beforeInUpperCase(const Entry& a, const Entry& b) {
     return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                        [](wchar_t x, wchar_t y) { return upper(x) < upper(y); });
+                                        [](wchar_t x, wchar_t y) { return upcase(x) < upcase(y); });
+}
+
+// A file whose reparse point holds its own data (compressed by the system,
+// deduplicated, in the cloud) reads as that data only when opened as what
+// the system makes of it: it is opened again so while the handle that holds
+// its name stays open, and must still be such a file, never what a link
+// put there leads to.
+DWORD openContent(const Folder& folder, Met& met) {
+    Handle content;
+    Described described;
+    DWORD error = openContent(folder.handle.get(), met.listed.name, content);
+    if (error == 0) error = describe(content.get(), described);
+    if (error != 0) return error;
+    if (!described.entry.holdsOwnData() || described.entry.isFolder()) {
+        met.link = true;
+        return 0;
+    }
+    met.handle = std::move(content);
+    return 0;
 }
 
 void open(const Folder& folder, Met& met, Access access) {
+    if (access == Access::Remove && !met.listed.isFolder()) access = Access::Delete;
     met.error = openIn(folder.handle.get(), met.listed.name, access, met.handle);
     if (met.error == 0) met.error = describe(met.handle.get(), met.described);
     met.real = folder.real + L"\\" + met.listed.name;
     met.link = met.listed.isLink() ||
                (met.error == 0 && (met.described.entry.isLink() || !whereItsNameSays(met.handle.get(), met.real)));
+    const bool ownData = met.listed.holdsOwnData() || met.described.entry.holdsOwnData();
+    if (access == Access::Read && met.error == 0 && !met.link && ownData && !met.described.entry.isFolder())
+        met.error = openContent(folder, met);
 }
 
 // Moves the folder, checked and open, up into the top folder under a name
@@ -56,7 +77,7 @@ std::wstring shownName(std::wstring_view name) {
 }
 
 std::wstring upperCase(std::wstring name) {
-    for (wchar_t& c : name) c = upper(c);
+    for (wchar_t& c : name) c = upcase(c);
     return name;
 }
 

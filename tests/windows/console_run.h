@@ -33,6 +33,7 @@ public:
     ConsoleRun& operator=(const ConsoleRun&) = delete;
 
     bool started() const { return process_ != nullptr; }
+    HANDLE process() const { return process_; }
     // Reads the screen until it shows `text`; false when it does not within the time.
     bool waitFor(const std::wstring& text, DWORD timeoutMs);
     // True when the program still runs after `ms` milliseconds.

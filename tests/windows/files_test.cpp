@@ -105,6 +105,33 @@ TEST_P(Files, AnIncompleteCopyLeavesNoInstall) {
     EXPECT_EQ(snapshot(install()), snapshot(payload()));
 }
 
+// A staging folder held by a running launcher is its own: an uninstall run
+// meanwhile leaves it, and the first launcher installs whole. The test halts
+// the first launcher from the moment its folder no longer opens for deletion.
+TEST_P(Files, AHeldStagingFolderOutlivesAnotherLaunchersSweep) {
+    for (int i = 0; i < 300; ++i) writeFile(payload() / (L"f" + std::to_wstring(i)), "x");
+    using Call = LONG(WINAPI*)(HANDLE);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto halt = reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtSuspendProcess")));
+    const auto go = reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtResumeProcess")));
+    ASSERT_TRUE(halt && go);
+    ConsoleRun first(ship_ / exe(), L"\"" + (ship_ / exe()) + L"\"", ship_);
+    ASSERT_TRUE(first.waitFor(widen(GetParam().prompt), 240000)) << narrow(first.screen());
+    first.type(key('1'));
+    const std::wstring staging = L"C:\\." + folder() + L".partial-" + std::to_wstring(GetProcessId(first.process()));
+    for (halt(first.process()); !exists(install()); go(first.process()), Sleep(1), halt(first.process())) {
+        const HANDLE probe = CreateFileW(staging.c_str(), DELETE, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (probe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) break;
+        if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+    }
+    const auto held = snapshot(staging);
+    runWith(key('2'), widen(GetParam().notFound));
+    EXPECT_TRUE(isFolder(staging) && snapshot(staging) == held);
+    go(first.process());
+    EXPECT_EQ(first.wait(240000), 0);
+    EXPECT_EQ(snapshot(install()), snapshot(payload()));
+}
+
 // A junction is removed as a link and what it leads to is kept; one in the
 // payload is skipped and named, and the rest is installed. Only where the
 // file system makes junctions: Wine's does not.
