@@ -34,6 +34,11 @@ struct EditionRow {
     std::map<int, std::string> keys;  // each key code the menu takes, as --help names it
 
     std::string folder() const { return std::string(edition->folderName); }
+    // The first words of the line after a first install that failed, ASCII.
+    std::string notInstalled() const {
+        const std::string line = screenText(edition->notInstalledScreen);
+        return line.substr(0, line.find('.'));
+    }
     std::string linuxGuide() const {
         const std::string windows = guide;
         return windows.substr(0, windows.size() - 4) + "-linux.TXT";
@@ -58,7 +63,7 @@ inline const EditionRow editionRows[] = {
      {{'1', "1"}, {13, "Enter"}, {10, "Ctrl+J"}, {'2', "2"}, {8, "Backspace"}, {'3', "3"}, {27, "Esc"}}},
     {"German", &germanEdition, "TembreloStart", "german", "LIESMICH.TXT", "\n eingeben: ",
      "DIESES PROGRAMM IST NICHT ZUM HACKEN GEEIGNET !!!", " DEINSTALLATION ERFOLGREICH ",
-     "konnte Tembrelo nicht deinstallieren", "nicht vollst\u00e4ndig entfernen", "Windows zu lang",
+     "konnte Tembrelo nicht deinstallieren", "Das Programm konnte den Ordner", "Windows zu lang",
      "ist entweder falsch geschrieben",
      {{'1', "1"}, {13, "Eingabe"}, {10, "Strg+J"}, {'2', "2"}, {8, "R\u00fccktaste"}, {'3', "3"}, {27, "Esc"}}},
 };

@@ -165,7 +165,7 @@ TEST(FailureScreen, NamesWhatStayedAndAdvisesForEachReason) {
               "  c:\\.Tembrel.partial-9\\C.DAT - in use by another program\n"
               "  and 1 more\n" + englishAdvice + "To exit the program, press any key\n");
     EXPECT_EQ(failureScreen(germanEdition, ship, true),
-              germanHead + "Es wurde nichts gel\224scht: der Ordner c:\\Tembrelo bleibt, wie er war.\n"
+              germanHead + "Das Programm konnte den Ordner c:\\Tembrelo nicht entfernen; es wurde nichts\ngel\224scht.\n"
               "Was blieb, und warum:\n"
               "  c:\\Tembrelo - enth\204lt die Dateien dieses Programms, ihre einzige Kopie\n"
               "Dieses Programm l\224scht nie seine einzige Kopie: Starten Sie es aus einer\n"

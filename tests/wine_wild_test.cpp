@@ -35,7 +35,7 @@ TEST_P(InTheWild, UninstallNeverDeletesThroughAFolderLink) {
 TEST_P(InTheWild, ADriveCThatTakesNoFolderShowsWhy) {
     const std::string lock = "chattr +i '" + WinePrefix::driveC().string() + "' 2>/dev/null";
     if (std::system(lock.c_str()) != 0) GTEST_SKIP() << "drive C cannot be made immutable here";
-    const std::string shown = runWith("1");
+    const std::string shown = runWith("1", GetParam().notInstalled());
     std::system(("chattr -i '" + WinePrefix::driveC().string() + "'").c_str());
     EXPECT_NE(shown.find("ccess denied"), std::string::npos) << shown;
 }

@@ -72,7 +72,7 @@ constexpr Text uninstallFailed[] = {
 constexpr Screen failed = uninstallFailed;
 
 constexpr Text nothingDeleted[] = {
-    {"Nothing was deleted: the folder c:\\Tembrel stays as it was.\n"},
+    {"The program could not remove the folder c:\\Tembrel: nothing was deleted.\n"},
 };
 
 constexpr Text folderInUseAdvice[] = {

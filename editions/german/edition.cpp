@@ -77,7 +77,8 @@ constexpr Text uninstallFailed[] = {
 constexpr Screen failed = uninstallFailed;
 
 constexpr Text nothingDeleted[] = {
-    {"Es wurde nichts gel\224scht: der Ordner c:\\Tembrelo bleibt, wie er war.\n"},
+    {"Das Programm konnte den Ordner c:\\Tembrelo nicht entfernen; es wurde nichts\n"},
+    {"gel\224scht.\n"},
 };
 
 constexpr Text folderInUseAdvice[] = {

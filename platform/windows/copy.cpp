@@ -34,20 +34,23 @@ DWORD createFolder(const std::wstring& path) {
     return isFolder(path) ? 0 : error;
 }
 
-// Copies the open file's data into the new file, then its time last
-// written and the attributes kept. Returns 0 or the error; `reading` when
-// the file copied could not be read.
-DWORD copyData(HANDLE from, HANDLE to, std::vector<char>& buffer, bool& reading) {
+// What stopped a file's copy: the error (0 for none), and whether it was
+// the source that could not be read rather than the copy made.
+struct CopyFault {
+    DWORD error = 0;
+    bool reading = false;
+};
+
+// Copies the open file's data into the new file.
+CopyFault copyData(HANDLE from, HANDLE to, std::vector<char>& buffer) {
     for (;;) {
         DWORD read = 0;
-        if (const DWORD error = readFrom(from, buffer.data(), static_cast<DWORD>(buffer.size()), read)) {
-            reading = true;
-            return error;
-        }
-        if (read == 0) return 0;
+        if (const DWORD error = readFrom(from, buffer.data(), static_cast<DWORD>(buffer.size()), read))
+            return {error, true};
+        if (read == 0) return {};
         for (DWORD done = 0; done < read;) {
             DWORD written = 0;
-            if (!WriteFile(to, buffer.data() + done, read - done, &written, nullptr)) return GetLastError();
+            if (!WriteFile(to, buffer.data() + done, read - done, &written, nullptr)) return {GetLastError()};
             done += written;
         }
     }
@@ -183,13 +186,14 @@ private:
         if (met.link) return skipped(shown, textOf(texts_.linkNotFollowed));
         std::wstring toReal = folder.besideReal + L"\\" + met.listed.name;
         Handle to;
-        bool reading = false;
-        DWORD error = makeFile(folder.beside.get(), met.listed.name, to, toReal);
-        if (error == 0) error = copyData(met.handle.get(), to.get(), buffer_, reading);
-        if (error == 0) error = setAttributes(to.get(), copiedAttributes(met.described.entry.attributes), &met.described.written);
-        if (error != 0) {
+        // The data, then its time last written and the attributes kept.
+        CopyFault fault{makeFile(folder.beside.get(), met.listed.name, to, toReal)};
+        if (fault.error == 0) fault = copyData(met.handle.get(), to.get(), buffer_);
+        if (fault.error == 0)
+            fault.error = setAttributes(to.get(), copiedAttributes(met.described.entry.attributes), &met.described.written);
+        if (fault.error != 0) {
             if (to) markDeleted(to.get());  // no half a file
-            return reading ? cannotRead(shown, error) : cannotCopy(shown, error);
+            return fault.reading ? cannotRead(shown, fault.error) : cannotCopy(shown, fault.error);
         }
         ++copied_;
         show_(shownStart_ + shown + L"\n", false);

@@ -96,7 +96,7 @@ TEST_P(Files, AHeldFileFailsTheUninstallUntilItIsReleased) {
 TEST_P(Files, AnIncompleteCopyLeavesNoInstall) {
     {
         HeldFile held(payload() / L"QBASIC.EXE");
-        const std::wstring shown = runWith(key('1'));
+        const std::wstring shown = runWith(key('1'), widen(GetParam().notInstalled()));
         EXPECT_FALSE(exists(install())) << narrow(shown);
         const std::string log = started();
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;

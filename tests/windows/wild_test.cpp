@@ -30,7 +30,7 @@ TEST_P(InTheWild, StartedInsideTheInstallUninstallsIt) {
 TEST_P(InTheWild, AFileAtTheInstallPathIsLeftAlone) {
     // The mark as its contents: the tests' own file, if a run is cut short.
     writeFile(install(), narrow(ownMark));
-    const std::wstring shown = runWith(key('1'));
+    const std::wstring shown = runWith(key('1'), widen(GetParam().notInstalled()));
     EXPECT_EQ(readFile(install()), narrow(ownMark));
     EXPECT_EQ(shown.find(L"Overwrite"), std::wstring::npos) << narrow(shown);
     EXPECT_TRUE(sameName(started(), shipLogged())) << started();
