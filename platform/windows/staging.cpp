@@ -105,7 +105,7 @@ Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
         // its making and its hold (it holds it, or has deleted it): that
         // sweep's now, and the next name is tried.
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED) {
-            InterlockedExchange(&holding, 0);
+            release();
             return Outcome::Taken;
         }
         RemoveDirectoryW(folder.c_str());
