@@ -138,26 +138,38 @@ TEST_P(FilesUnderWine, AFolderSwappedForALinkDuringTheUninstallNeverCostsOutside
     EXPECT_EQ(snapshot(outside()), kept);
 }
 
-// A first copy killed half-way leaves no install, the next start removes its
-// staging folder and installs whole; two first launches at once make one
-// whole install and leave no staging folder.
-TEST_P(FilesUnderWine, AFirstInstallIsWholeOrAbsent) {
-    for (int i = 0; i < 400; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), std::string(4096, 'x'));
+// A first copy or an uninstall stopped half-way (killed, Ctrl+C typed, the
+// terminal closed) leaves the whole install or none; a Ctrl+C ends the
+// program as Windows ends a console program on Ctrl+C, and during a copy
+// removes its staging folder first. The next start removes what a stop left
+// aside and installs whole. Two first launches at once make one whole
+// install and leave no staging folder.
+TEST_P(FilesUnderWine, AStoppedRunLeavesTheWholeInstallOrNone) {
+    for (int i = 0; i < 1500; ++i) writeFile(ship_ / folder() / "many" / std::to_string(i), "x");
+    const auto payload = snapshot(ship_ / folder(), false);
     const auto staging = [&] { return stagingFolders(WinePrefix::driveC(), folder()); };
-    {
-        Terminal t(argv(), ship_.string(), WinePrefix::env());
-        ASSERT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
-        t.stillRunningAfter(500);
-        t.type("1");
-        while (staging() == 0 && t.stillRunningAfter(1)) {
+    for (const char key : {'1', '2'})
+        for (const int stop : {SIGKILL, SIGHUP, 0 /* Ctrl+C typed */}) {
+            key == '1' ? (void)fs::remove_all(install()) : (void)runWith("1");
+            Terminal t(argv(), ship_.string(), WinePrefix::env());
+            ASSERT_TRUE(t.waitFor(GetParam().prompt, slowMachineMs)) << t.output();
+            t.stillRunningAfter(500);
+            t.type(std::string(1, key));
+            while ((key == '1' ? staging() == 0 : fs::exists(install())) && t.stillRunningAfter(1)) {
+            }
+            stop == 0 ? t.type("\x03") : t.signal(stop);
+            const int status = t.wait(slowMachineMs);
+            const std::string row = std::string(1, key) + " stopped by " + std::to_string(stop);
+            // Wine hands Unix the low byte of STATUS_CONTROL_C_EXIT, 0xC000013A.
+            if (stop == 0) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0x3A) << row << " " << status;
+                EXPECT_TRUE(key == '2' || staging() == 0) << row;
+            }
+            EXPECT_TRUE(!fs::exists(install()) || snapshot(install(), false) == payload) << row;
+            runWith("1");
+            EXPECT_EQ(staging(), 0) << row;
+            EXPECT_EQ(snapshot(install(), false), payload) << row;
         }
-        t.signal(SIGKILL);
-        t.wait(slowMachineMs);
-    }
-    EXPECT_FALSE(fs::exists(install()));
-    runWith("1");
-    EXPECT_EQ(staging(), 0);
-    EXPECT_EQ(snapshot(install(), false), snapshot(ship_ / folder(), false));
     fs::remove_all(install());
     {
         Terminal first(argv(), ship_.string(), WinePrefix::env()), second(argv(), ship_.string(), WinePrefix::env());

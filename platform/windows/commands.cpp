@@ -30,8 +30,7 @@ bool WindowsHost::copyTree(std::string_view folder, std::string_view dest, bool 
     const std::wstring to = longPath(dest);
     const ShowLine show = shown(console_, listed);
     if (held_ == INVALID_HANDLE_VALUE || to != staging_) return tembrel::copyTree(longPath(folder), to, texts_, show);
-    return tembrel::copyTree(longPath(folder), to, texts_,
-                             [&](std::wstring_view line, bool error) { showCopied(show, line, error); });
+    return copyStaged(longPath(folder), to, show);
 }
 
 Deleted WindowsHost::deleteFiles(std::string_view folder, bool listed) {

@@ -17,11 +17,11 @@
 
 namespace tembrel {
 
-// Called by the console's handler for the close, log-off and shutdown
-// events, on the handler's own thread: when a staging folder is held, asks
-// the copy to stop and waits, a little less than the time Windows allows,
-// for the folder to be removed. A folder left then goes at the next start.
-void stopStagedCopy();
+// Called by the console's handler, on the handler's own thread: asks a copy
+// into a staging folder to stop and, while one is held, waits up to
+// `limitMs` for the folder to be removed. A folder left then goes at the
+// next start.
+void stopStagedCopy(DWORD limitMs);
 
 // Where a command's lines go the moment each is made, in UTF-16 with a line
 // feed at its end: `error` is false for the listing, true for what went wrong.

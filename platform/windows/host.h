@@ -61,9 +61,9 @@ private:
     // Lets go of the handle that keeps the staging folder this run's, so
     // that the folder can be renamed or removed.
     void letGo();
-    // A line of the copy into the staging folder, its names shown as the
-    // destination's; a stop asked for ends the copy here.
-    void showCopied(const ShowLine& show, std::wstring_view line, bool error);
+    // The copy into the staging folder (staging.cpp): false when it failed
+    // or a stop ended it.
+    bool copyStaged(const std::wstring& from, const std::wstring& to, const ShowLine& show);
 
     const CommandTexts& texts_;
     Console console_;

@@ -13,13 +13,22 @@ namespace tembrel {
 
 namespace {
 
-// The console closed, the user logging off, Windows shutting down, or a
-// Ctrl+C or Ctrl+Break that no running program takes (the handler around a
-// program's run takes those first): a first copy under way removes its
-// staging folder, and then Windows' own handler ends the launcher.
-BOOL WINAPI removeStagingFirst(DWORD) {
-    stopStagedCopy();
-    return FALSE;
+// A Ctrl+C or Ctrl+Break that no running program takes (the handler around
+// a program's run takes those first), the console closed, the user logging
+// off, Windows shutting down: a first copy under way stops and removes its
+// staging folder, and the launcher ends as Windows' own handler ends a
+// console program, by ExitProcess with STATUS_CONTROL_C_EXIT (0xC000013A).
+// Wine's own handler would end it with status 0 (wine.h). An uninstall
+// stopped so leaves the install path empty: its folder was moved aside
+// first, and goes with the next "1" or "2".
+// Ctrl+C and Ctrl+Break leave the handler all the time it takes; the close,
+// log-off and shutdown events 5 seconds (SPI_GETHUNGAPPTIMEOUT), after which
+// Windows ends the program: the wait stops a second short of that, and what
+// is left of the folder goes at the next start (learn.microsoft.com/en-us/
+// windows/console/handlerroutine, .../console/ctrl-close-signal).
+BOOL WINAPI removeStagingFirst(DWORD event) {
+    stopStagedCopy(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? INFINITE : 4000);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 // The payload and the emulator starter lie beside the program, whatever

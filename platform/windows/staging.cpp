@@ -1,7 +1,8 @@
 // The Windows host's staging folders: made hidden and held by a handle that
 // shares no deletion, so no other run can remove or rename them while this
-// run lives; renamed without replacing what appeared meanwhile; and the
-// console's close event waiting for the folder's removal.
+// run lives; renamed without replacing what appeared meanwhile; and a stop
+// (Ctrl+C, Ctrl+Break, the console closed) ending the copy and waiting for
+// the folder's removal.
 
 #include <windows.h>
 
@@ -15,13 +16,28 @@ namespace tembrel {
 
 namespace {
 
-// Thrown out of a copy that the console's close ends early.
+// Thrown out of a copy that a stop ends early, through the copy's walk,
+// whose handles all close on the way.
 struct CopyStopped {};
 
-// Shared with the console handler's thread.
-volatile LONG holding = 0;   // a staging folder is this run's
-volatile LONG stopAsked = 0;
+// Shared with the console handler's thread, read and written by interlocked
+// calls only, so each thread sees the other's last write: either the
+// handler finds no folder held, or this thread finds the stop asked for.
+LONG holding = 0;  // a staging folder is this run's
+LONG stopAsked = 0;
 HANDLE removed = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the folder is gone, or let go of
+
+bool isSet(LONG& flag) { return InterlockedCompareExchange(&flag, 0, 0) != 0; }
+
+// The run no longer holds a staging folder. After a stop the handler's
+// thread is told and ends the program; this thread waits for that end, so
+// nothing more runs: no emulator, no wait for a key.
+void release() {
+    InterlockedExchange(&holding, 0);
+    if (!isSet(stopAsked)) return;
+    SetEvent(removed);
+    Sleep(INFINITE);
+}
 
 // Opens the folder itself, never what a link there leads to, with `access`
 // and no sharing of its deletion.
@@ -37,19 +53,27 @@ void replaceAll(std::wstring& text, const std::wstring& from, const std::wstring
 
 }  // namespace
 
-void stopStagedCopy() {
-    if (!holding) return;
+void stopStagedCopy(DWORD limitMs) {
     InterlockedExchange(&stopAsked, 1);
-    WaitForSingleObject(removed, 4000);
+    if (isSet(holding)) WaitForSingleObject(removed, limitMs);
 }
 
 unsigned long WindowsHost::runId() { return GetCurrentProcessId(); }
 
-void WindowsHost::showCopied(const ShowLine& show, std::wstring_view line, bool error) {
-    std::wstring text(line);
-    replaceAll(text, stagingShown_, destShown_);
-    show(text, error);
-    if (stopAsked) throw CopyStopped{};
+// Each line shows the staging folder's names as the destination's; a stop
+// asked for ends the copy after the line of the file just copied, which
+// then counts as a failed one.
+bool WindowsHost::copyStaged(const std::wstring& from, const std::wstring& to, const ShowLine& show) {
+    try {
+        return tembrel::copyTree(from, to, texts_, [&](std::wstring_view line, bool error) {
+            std::wstring text(line);
+            replaceAll(text, stagingShown_, destShown_);
+            show(text, error);
+            if (isSet(stopAsked)) throw CopyStopped{};
+        });
+    } catch (const CopyStopped&) {
+        return false;
+    }
 }
 
 Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
@@ -62,7 +86,7 @@ Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
     if (!CreateDirectoryW(folder.c_str(), nullptr)) {
         error = GetLastError();
         if (error == ERROR_ALREADY_EXISTS) {
-            InterlockedExchange(&holding, 0);
+            release();
             return Outcome::Taken;
         }
     } else {
@@ -81,12 +105,12 @@ Outcome WindowsHost::makeStaging(std::string_view path, std::string_view dest) {
         // its making and its hold (it holds it, or has deleted it): that
         // sweep's now, and the next name is tried.
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED) {
-            InterlockedExchange(&holding, 0);
+            release();
             return Outcome::Taken;
         }
         RemoveDirectoryW(folder.c_str());
     }
-    InterlockedExchange(&holding, 0);
+    release();
     console_.say(texts_.filesCopied, {L"0"});
     console_.writeWide(textOf(texts_.cannotCreateFolder, {shownPath(to), reason(error)}), true);
     return Outcome::Failed;
@@ -155,16 +179,10 @@ Outcome WindowsHost::moveAside(std::string_view path, std::string_view aside) {
     return Outcome::Failed;
 }
 
-// After a stop, the handler's thread is told the folder is gone, and this
-// thread waits for the end it brings.
 void WindowsHost::endStaging(std::string_view) {
     letGo();
     staging_.clear();
-    InterlockedExchange(&holding, 0);
-    if (stopAsked) {
-        SetEvent(removed);
-        Sleep(INFINITE);
-    }
+    release();
 }
 
 std::vector<std::string> WindowsHost::namesIn(std::string_view folder) {

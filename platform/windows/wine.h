@@ -29,11 +29,15 @@
 //     waits for a key after a failed emulator start, as on a double-click
 //     (platform.cpp, keepMessageReadable: no code of its own).
 //  8. Ctrl+C typed at the menu arrives as an interrupt even while a key is
-//     read: with no handler in place outside a program's run, it ends the
-//     launcher as it would on Windows outside a key read (program.cpp: no
-//     code of its own). Started with its input from a file or /dev/null, the
-//     launcher reads its keys from there and ends at its end, as on Esc
-//     (console.cpp, readKey).
+//     read: the launcher's handler ends it as it would on Windows outside a
+//     key read (platform.cpp: no code of its own). Wine's own handler ends a
+//     program with status 0 on Ctrl+C; the launcher's ends it with
+//     STATUS_CONTROL_C_EXIT itself, as Windows' does. Started with its input
+//     from a file or /dev/null, the launcher reads its keys from there and
+//     ends at its end, as on Esc (console.cpp, readKey).
+//  9. A terminal closed hangs up: the Unix signal ends the program at once,
+//     with no close event, as a kill would. A staging folder then stays,
+//     and the next start removes it (platform.cpp: no code of its own).
 #pragma once
 
 #include <windows.h>

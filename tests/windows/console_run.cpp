@@ -43,10 +43,13 @@ ConsoleRun::ConsoleRun(const std::wstring& program, const std::wstring& commandL
     startup.hStdError = output;
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
-    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                       &info)) {
+    // A process group of its own, so that a Ctrl+Break can be sent to it
+    // alone.
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr,
+                       folder.c_str(), &startup, &info)) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
+        id_ = info.dwProcessId;
     }
 }
 
@@ -96,6 +99,12 @@ long long ConsoleRun::wait(DWORD timeoutMs) {
         !GetExitCodeProcess(process_, &status))
         return -1;
     return status;
+}
+
+long long ConsoleRun::stop(bool kill) {
+    if (kill) TerminateProcess(process_, 9);
+    else GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, id_);
+    return wait(240000);
 }
 
 std::wstring ConsoleRun::screen() const {

@@ -41,6 +41,10 @@ public:
     void type(const Key& key);
     // Waits for the end; the exit status, or -1 when it did not end in time.
     long long wait(DWORD timeoutMs);
+    // Ends it by TerminateProcess (status 9) or, its own process group's
+    // only, a Ctrl+Break; then waits for the end as wait() does.
+    long long stop(bool kill);
+    DWORD id() const { return id_; }
     // The screen's rows, each without its trailing blanks, one per line.
     std::wstring screen() const;
 
@@ -48,6 +52,7 @@ private:
     HANDLE screen_ = INVALID_HANDLE_VALUE;
     HANDLE input_ = INVALID_HANDLE_VALUE;
     HANDLE process_ = nullptr;
+    DWORD id_ = 0;
     bool ownScreen_ = false;
 };
 
