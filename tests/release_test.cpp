@@ -70,8 +70,8 @@ const std::map<std::string, std::set<std::string>> xpFunctions = {
       // files and folders: the copy, the delete and the staging folder
       "CloseHandle", "CreateDirectoryW", "CreateFileW", "GetFileAttributesW", "GetFileInformationByHandle",
       "GetFileType", "GetTickCount", "ReadFile", "RemoveDirectoryW", "SetFileAttributesW", "Sleep", "WriteFile",
-      // the staged first copy and the console's close event
-      "CreateEventW", "GetCurrentProcessId", "SetEvent",
+      // the staged first copy, and Ctrl+C or the console closed ending it
+      "CreateEventW", "ExitProcess", "GetCurrentProcessId", "SetEvent",
       // their own folder, the current folder, the emulator started and waited for, functions looked up
       "CreateProcessW", "FreeLibrary", "GetCurrentDirectoryW", "GetModuleFileNameW", "GetModuleHandleW",
       "GetProcAddress", "GetSystemDirectoryW", "GetWindowsDirectoryW", "LoadLibraryW", "SetCurrentDirectoryW",
