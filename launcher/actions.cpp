@@ -108,9 +108,10 @@ void uninstall(const Edition& edition, Platform& platform) {
         if (!aside.empty()) platform.run("DELTREE /Y C:\\" + std::string(edition.folderNameUpper));
     }
     platform.run("cls");
-    // Report success only when the install, and the folder it was moved to,
-    // are really gone.
-    const bool removed = !platform.isDirectory(installFolder) && (aside.empty() || !platform.exists(aside));
+    // Report success only when the install is really gone: once moved
+    // aside, when the folder it was moved to is; what stands at the install
+    // path then is another launcher's new install, not this one's to judge.
+    const bool removed = aside.empty() ? !platform.isDirectory(installFolder) : !platform.exists(aside);
     if (removed) {
         writeScreen(platform, edition.uninstallSuccessScreen);
     } else {
