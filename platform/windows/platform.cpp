@@ -56,7 +56,11 @@ void leaveTheCurrentFolder(const std::wstring& ownFolder) {
     if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(windows);
 }
 
-// What a file is, whatever name or link leads to it.
+// What a file is, whatever name or link leads to it: the volume's serial
+// number and the file's index. On FAT and exFAT the index comes from where
+// the file's entry lies, and on a CD from its directory record, so it can
+// change when a file moves, but not while one check runs; two volumes of
+// one serial number could only make a check refuse an uninstall.
 struct Identity {
     DWORD volume = 0, high = 0, low = 0;
     bool operator==(const Identity&) const = default;
