@@ -25,24 +25,6 @@ char oemByte(char32_t c) {
     return '?';
 }
 
-// The length of the UTF-8 sequence at `s`, and its character; 0 where the
-// bytes are no valid sequence.
-std::size_t decodeUtf8(std::string_view s, char32_t& c) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = at(0);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                             : lead >= 0xF0 && lead < 0xF5                    ? 4
-                                                                              : 0;
-    if (length == 0 || length > s.size()) return 0;
-    c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((at(i) & 0xC0) != 0x80) return 0;
-        c = (c << 6) | (at(i) & 0x3F);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    return c >= least[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) ? length : 0;
-}
-
 }  // namespace
 
 Why whyOfErrno(int error) {

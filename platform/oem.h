@@ -1,6 +1,7 @@
 // The OEM code page 850 in Unicode, UTF-8 and ASCII.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ std::string oemToAscii(std::string_view text);
 // eight signs it replaced, such as the currency sign) as '?'.
 std::string oemToLatin1(std::string_view text);
 std::string oemToLatin9(std::string_view text);
+
+// The length of the UTF-8 sequence at `s`, and its character in `c`; 0
+// where the bytes are no valid sequence (overlong, a surrogate, past
+// U+10FFFF, cut short).
+std::size_t decodeUtf8(std::string_view s, char32_t& c);
 
 // Whether the character changes the direction of writing: the embeddings and
 // overrides U+202A-202E, the isolates U+2066-2069, the marks U+200E, U+200F

@@ -17,43 +17,10 @@ namespace tembrel {
 namespace {
 
 // The length of the valid UTF-8 character of at least U+00A0 (past the C1
-// controls, which terminals obey) starting at `s`, or 0.
-std::size_t printableUtf8(std::string_view s) {
-    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
-    const unsigned lead = byte(0);
-    std::size_t length;
-    unsigned low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead == 0xC2) {
-        length = 2;
-        low = 0xA0;
-    } else if (lead >= 0xC3 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
-
-// Whether the character at `s`, a whole UTF-8 sequence, changes the
-// direction of writing; every such character takes two or three bytes.
-bool directionControl(std::string_view s) {
-    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[i])) : 0; };
-    if (byte(0) < 0xC0 || byte(0) >= 0xF0) return false;
-    const char32_t c = byte(0) < 0xE0 ? (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F)
-                                      : (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-    return changesDirection(c);
+// controls, which terminals obey) starting at `s`, or 0; `c` the character.
+std::size_t printableUtf8(std::string_view s, char32_t& c) {
+    const std::size_t length = decodeUtf8(s, c);
+    return length > 0 && c >= 0xA0 ? length : 0;
 }
 
 }  // namespace
@@ -65,8 +32,8 @@ std::string shownName(std::string_view name, bool utf8) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c >= 0x20 && c < 0x7F) {
             shown += name[i++];
-        } else if (const std::size_t n = utf8 && c >= 0x80 ? printableUtf8(name.substr(i)) : 0; n > 0) {
-            shown += directionControl(name.substr(i)) ? std::string_view("?") : name.substr(i, n);
+        } else if (char32_t at = 0; const std::size_t n = utf8 && c >= 0x80 ? printableUtf8(name.substr(i), at) : 0) {
+            shown += changesDirection(at) ? std::string_view("?") : name.substr(i, n);
             i += n;
         } else {
             shown += '?';
